@@ -1,0 +1,108 @@
+#include "discharge.hpp"
+
+#include <cfloat>
+#include <cmath>
+
+#include "wide_float.hpp"
+
+namespace kondensator {
+
+namespace {
+
+// Capacitor 2 is empty at every connection.
+constexpr double kEmptyVoltage = 0.0;
+
+// The constant part of every discharge: the capacitances and the empty
+// capacitor 2, prepared once so the loop does the least work per discharge.
+class Discharger {
+public:
+    Discharger(double c1, double c2) noexcept
+        : c1_(WideFloat::from_double(c1)),
+          charge2_(WideFloat::from_double(c2) * WideFloat::from_double(kEmptyVoltage)),
+          sum_(c1_ + WideFloat::from_double(c2)) {
+        prepare_fast_path();
+    }
+
+    [[nodiscard]] double exact_step(double v) const noexcept {
+        return ((c1_ * WideFloat::from_double(v) + charge2_) / sum_).to_double();
+    }
+
+    // Scaling c1 and c1 + c2 by the same power of two changes neither the
+    // rounded product nor the rounded quotient, so the scaled operands are
+    // picked to keep the sum near 1. Then plain double arithmetic gives the
+    // exact step whenever the scaled product is normal and the quotient finite:
+    // the empty capacitor adds only a zero to a nonzero product, and with
+    // 0.5 <= |scaled sum| < 1 the quotient is at least as large as the product.
+    [[nodiscard]] bool has_fast_path() const noexcept { return has_fast_path_; }
+    [[nodiscard]] double scaled_c1() const noexcept { return scaled_c1_; }
+    [[nodiscard]] double scaled_sum() const noexcept { return scaled_sum_; }
+
+    [[nodiscard]] static bool fast_step_is_exact(double product, double quotient) noexcept {
+        return std::fabs(product) > DBL_MIN && std::fabs(quotient) <= DBL_MAX;
+    }
+
+private:
+    // A finite sum means a finite c2, whose product with the empty voltage is
+    // a zero. The scaled c1 must itself be a normal double to be exact.
+    void prepare_fast_path() noexcept {
+        if (c1_.is_special() || sum_.is_special()) {
+            return;
+        }
+        const int exponent = c1_.exponent() - sum_.exponent();
+        if (exponent < WideFloat::kMinNormalExponent || exponent > WideFloat::kMaxExponent) {
+            return;
+        }
+        scaled_c1_ = std::ldexp(c1_.significand(), exponent);
+        scaled_sum_ = sum_.significand();
+        has_fast_path_ = true;
+    }
+
+    WideFloat c1_;
+    WideFloat charge2_;
+    WideFloat sum_;
+    double scaled_c1_ = 0.0;
+    double scaled_sum_ = 1.0;
+    bool has_fast_path_ = false;
+};
+
+}  // namespace
+
+double discharge(double c1, double v1, double c2, double v2) noexcept {
+    const auto wide = WideFloat::from_double;
+    return ((wide(c1) * wide(v1) + wide(c2) * wide(v2)) / (wide(c1) + wide(c2))).to_double();
+}
+
+// Each discharge depends on the voltage alone, through a monotonic function,
+// so a voltage that never falls below vend ends up repeating: a discharge
+// leaves it where it was, or (when c1 / (c1 + c2) is negative) where it was two
+// discharges back. Seeing that is enough to know the loop would run for ever.
+DischargeCount count_discharges(double c1, double c2, double v1, double vend,
+                                std::int32_t limit) noexcept {
+    const Discharger discharger(c1, c2);
+    const double c1_scaled = discharger.scaled_c1();
+    const double sum_scaled = discharger.scaled_sum();
+    const bool fast = discharger.has_fast_path();
+
+    double v = v1;
+    double previous = NAN;
+    std::int32_t count = 0;
+    while (v >= vend) {
+        if (count == limit) {
+            return {DischargeCount::Kind::limit_exceeded, count};
+        }
+        const double product = c1_scaled * v;
+        double next = product / sum_scaled;
+        if (!fast || !Discharger::fast_step_is_exact(product, next)) [[unlikely]] {
+            next = discharger.exact_step(v);
+        }
+        ++count;
+        if ((next == v || next == previous) && next >= vend) {
+            return {DischargeCount::Kind::never_falls, count};
+        }
+        previous = v;
+        v = next;
+    }
+    return {DischargeCount::Kind::fell_below, count};
+}
+
+}  // namespace kondensator
