@@ -65,6 +65,35 @@ private:
     bool has_fast_path_ = false;
 };
 
+// The state of the discharge loop between two discharges.
+struct LoopState {
+    double v;
+    double previous;  // the voltage one discharge back; NaN before the first
+    std::int32_t count;
+};
+
+// Carries out discharges in plain double arithmetic for as long as that is
+// exact and nothing else needs attention; it stops before a discharge that
+// needs the exact step or whose voltage repeats an earlier one. With nothing
+// but the multiply and divide on its dependency chain, and no call to keep
+// values out of registers, this is the program's hot path.
+void run_fast_discharges(LoopState& state, double c1_scaled, double sum_scaled, double vend,
+                         std::int32_t limit) noexcept {
+    double v = state.v;
+    double previous = state.previous;
+    std::int32_t count = state.count;
+    while (v >= vend && count != limit) {
+        const double product = c1_scaled * v;
+        const double next = product / sum_scaled;
+        const bool repeats = next == v || next == previous;
+        if (!Discharger::fast_step_is_exact(product, next) || repeats) break;
+        previous = v;
+        v = next;
+        ++count;
+    }
+    state = {v, previous, count};
+}
+
 }  // namespace
 
 double discharge(double c1, double v1, double c2, double v2) noexcept {
@@ -79,30 +108,26 @@ double discharge(double c1, double v1, double c2, double v2) noexcept {
 DischargeCount count_discharges(double c1, double c2, double v1, double vend,
                                 std::int32_t limit) noexcept {
     const Discharger discharger(c1, c2);
-    const double c1_scaled = discharger.scaled_c1();
-    const double sum_scaled = discharger.scaled_sum();
-    const bool fast = discharger.has_fast_path();
-
-    double v = v1;
-    double previous = NAN;
-    std::int32_t count = 0;
-    while (v >= vend) {
-        if (count == limit) {
-            return {DischargeCount::Kind::limit_exceeded, count};
+    LoopState state{v1, NAN, 0};
+    for (;;) {
+        if (discharger.has_fast_path()) {
+            run_fast_discharges(state, discharger.scaled_c1(), discharger.scaled_sum(), vend,
+                                limit);
         }
-        const double product = c1_scaled * v;
-        double next = product / sum_scaled;
-        if (!fast || !Discharger::fast_step_is_exact(product, next)) [[unlikely]] {
-            next = discharger.exact_step(v);
+        if (!(state.v >= vend)) {
+            return {DischargeCount::Kind::fell_below, state.count};
         }
-        ++count;
-        if ((next == v || next == previous) && next >= vend) {
-            return {DischargeCount::Kind::never_falls, count};
+        if (state.count == limit) {
+            return {DischargeCount::Kind::limit_exceeded, state.count};
         }
-        previous = v;
-        v = next;
+        const double next = discharger.exact_step(state.v);
+        ++state.count;
+        if ((next == state.v || next == state.previous) && next >= vend) {
+            return {DischargeCount::Kind::never_falls, state.count};
+        }
+        state.previous = state.v;
+        state.v = next;
     }
-    return {DischargeCount::Kind::fell_below, count};
 }
 
 }  // namespace kondensator
