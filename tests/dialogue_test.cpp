@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <sstream>
+#include <streambuf>
+#include <string>
+#include <vector>
+
+#include "dialogue.hpp"
+
+namespace {
+
+const std::string kPrompts =
+    "Kapasitans kondensator 1 [F]: Kapasitans kondensator 2 [F]: "
+    "Spenning kondensator 1 [V]: Sluttspenning [V]: ";
+
+std::string transcript(const std::string& result) {
+    return kPrompts + "Antall ganger nedladet: " + result + "\nTrykk en tast...";
+}
+
+struct DialogueCase {
+    std::string input;
+    std::string result;  // what follows "Antall ganger nedladet: "
+    std::string rest;    // input left after the closing wait; "-" when it is not checked
+    std::int32_t limit = kondensator::kMaxDischarges;
+};
+
+TEST(Dialogue, TranscriptsAndWhatTheClosingWaitConsumes) {
+    const DialogueCase cases[] = {
+        {"1e-6\n1e-6\n10\n1\nab", "4", "b"},
+        {"1 1 8 1\n\n", "4", ""},
+        {"1 1 8 1 \nab", "4", "ab"},  // a blank behind the value is taken as the key
+        {"\n\n1\r\n1\r\n0.5\r\n1\r\nx", "0", "x"},  // the closing wait takes \r and \n
+        {"1 1e-10 10 1\n", "over 5", "", 5},
+        {"1 0 5 1\n", "uendelig (spenningen faller aldri under sluttspenningen)", ""},
+        {"", "ukjent (kapasitans kondensator 1 mangler)", "-"},
+        {"abc", "ukjent (kapasitans kondensator 1 er ikke et tall)", "-"},
+                {"1 1", "ukjent (spenning kondensator 1 mangler)", "-"},
+        {"1 1 10V 1\n", "ukjent (sluttspenning er ikke et tall)", "-"},  // 10, then V
+        {"1 x 10 1\n", "ukjent (kapasitans kondensator 2 er ikke et tall)", "-"},
+        {"1 1 10 \n\n", "ukjent (sluttspenning mangler)", "-"},
+    };
+    for (const DialogueCase& t : cases) {
+        SCOPED_TRACE("input: " + t.input);
+        std::istringstream in(t.input);
+        std::ostringstream out;
+        EXPECT_EQ(kondensator::run_dialogue(in, out, t.limit), 0);
+        EXPECT_EQ(out.str(), transcript(t.result));
+        if (t.rest != "-") {
+            EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), t.rest);
+        }
+    }
+}
+
+// Output that reaches its destination only when flushed, and input that notes
+// what had reached it whenever a character is read.
+class FlushedOutput : public std::streambuf {
+public:
+    FlushedOutput() { setp(buffer_.data(), buffer_.data() + buffer_.size()); }
+    std::string flushed;
+
+private:
+    int sync() override {
+        flushed.append(pbase(), pptr());
+        setp(buffer_.data(), buffer_.data() + buffer_.size());
+        return 0;
+    }
+    int_type overflow(int_type c) override {
+        sync();
+        if (!traits_type::eq_int_type(c, traits_type::eof())) sputc(traits_type::to_char_type(c));
+        return 0;
+    }
+    std::array<char, 4096> buffer_{};
+};
+
+class WatchingInput : public std::streambuf {
+public:
+    WatchingInput(std::string text, const FlushedOutput& output) : text_(std::move(text)), output_(output) {}
+    std::vector<std::string> seen;  // the flushed output at each character read
+
+private:
+    int_type underflow() override {
+        return position_ < text_.size() ? traits_type::to_int_type(text_[position_]) : traits_type::eof();
+    }
+    int_type uflow() override {
+        seen.push_back(output_.flushed);
+        const int_type c = underflow();
+        ++position_;
+        return c;
+    }
+    std::string text_;
+    std::size_t position_ = 0;
+    const FlushedOutput& output_;
+};
+
+TEST(Dialogue, FlushesBeforeEveryRead) {
+    FlushedOutput output_buffer;
+    WatchingInput input_buffer("1\n1\n8\n1\nx", output_buffer);
+    std::istream in(&input_buffer);
+    std::ostream out(&output_buffer);
+    kondensator::run_dialogue(in, out);
+
+    const std::string full = transcript("4");
+    std::vector<std::string> expected;
+    std::size_t prompt_end = 0;
+    for (int prompt = 0; prompt < 4; ++prompt) {
+        prompt_end = full.find(": ", prompt_end) + 2;
+        expected.push_back(full.substr(0, prompt_end));  // the value
+        expected.push_back(full.substr(0, prompt_end));  // the line end, looked at to end the value
+    }
+    expected.push_back(full);  // the key of the closing wait
+    EXPECT_EQ(input_buffer.seen, expected);
+}
+
+}  // namespace
