@@ -13,11 +13,20 @@
 namespace {
 
 // 100000002 discharges: the voltage shrinks by a factor 1 / (1 + 1e-8).
-constexpr double kC1 = 1.0;
-constexpr double kC2 = 1e-8;
-constexpr double kV1 = 2.718281828;
-constexpr double kVend = 1.0;
+struct Inputs {
+    double c1 = 1.0;
+    double c2 = 1e-8;
+    double v1 = 2.718281828;
+    double vend = 1.0;
+};
 constexpr std::int64_t kSteps = 100000002;
+
+// The inputs, as values the compiler cannot see through.
+Inputs opaque_inputs() {
+    Inputs inputs;
+    benchmark::DoNotOptimize(inputs);
+    return inputs;
+}
 
 void report_time_per_step(benchmark::State& state) {
     state.counters["s_per_step"] = benchmark::Counter(
@@ -26,32 +35,20 @@ void report_time_per_step(benchmark::State& state) {
 }
 
 void bare_multiply_divide(benchmark::State& state) {
-    double c1 = kC1;
-    double c2 = kC2;
-    double v1 = kV1;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(c1);
-        benchmark::DoNotOptimize(c2);
-        benchmark::DoNotOptimize(v1);
-        const double d = c1 + c2;
-        double v = v1;
-        for (std::int64_t i = 0; i < kSteps; ++i) v = c1 * v / d;
+        const Inputs in = opaque_inputs();
+        const double d = in.c1 + in.c2;
+        double v = in.v1;
+        for (std::int64_t i = 0; i < kSteps; ++i) v = in.c1 * v / d;
         benchmark::DoNotOptimize(v);
     }
     report_time_per_step(state);
 }
 
 void program_discharge_loop(benchmark::State& state) {
-    double c1 = kC1;
-    double c2 = kC2;
-    double v1 = kV1;
-    double vend = kVend;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(c1);
-        benchmark::DoNotOptimize(c2);
-        benchmark::DoNotOptimize(v1);
-        benchmark::DoNotOptimize(vend);
-        const auto result = kondensator::count_discharges(c1, c2, v1, vend);
+        const Inputs in = opaque_inputs();
+        const auto result = kondensator::count_discharges(in.c1, in.c2, in.v1, in.vend);
         if (result.count != kSteps) state.SkipWithError("unexpected number of discharges");
         benchmark::DoNotOptimize(result);
     }

@@ -1,5 +1,6 @@
 #include "discharge.hpp"
 
+#include <bit>
 #include <cfloat>
 #include <cmath>
 
@@ -31,14 +32,20 @@ public:
     // rounded product nor the rounded quotient, so the scaled operands are
     // picked to keep the sum near 1. Then plain double arithmetic gives the
     // exact step whenever the scaled product is normal and the quotient finite:
-    // the empty capacitor adds only a zero to a nonzero product, and with
-    // 0.5 <= |scaled sum| < 1 the quotient is at least as large as the product.
+    // the empty capacitor adds only a zero to a nonzero product. With
+    // 0.5 <= |scaled sum| < 1 the quotient is at most twice the product, so a
+    // quotient above twice the smallest normal vouches for the product too.
     [[nodiscard]] bool has_fast_path() const noexcept { return has_fast_path_; }
     [[nodiscard]] double scaled_c1() const noexcept { return scaled_c1_; }
     [[nodiscard]] double scaled_sum() const noexcept { return scaled_sum_; }
 
-    [[nodiscard]] static bool fast_step_is_exact(double product, double quotient) noexcept {
-        return std::fabs(product) > DBL_MIN && std::fabs(quotient) <= DBL_MAX;
+    // Works on the bit pattern, so that the check keeps off the floating-point
+    // units that the multiply and divide need.
+    [[nodiscard]] static bool fast_step_is_exact(std::uint64_t quotient_bits) noexcept {
+        constexpr std::uint64_t kMagnitude = ~(std::uint64_t{1} << 63);
+        constexpr std::uint64_t kLow = std::bit_cast<std::uint64_t>(2 * DBL_MIN) + 1;
+        constexpr std::uint64_t kHigh = std::bit_cast<std::uint64_t>(DBL_MAX);
+        return (quotient_bits & kMagnitude) - kLow <= kHigh - kLow;
     }
 
 private:
@@ -79,19 +86,24 @@ struct LoopState {
 // values out of registers, this is the program's hot path.
 void run_fast_discharges(LoopState& state, double c1_scaled, double sum_scaled, double vend,
                          std::int32_t limit) noexcept {
+    // A quotient that passes the check is a normal number, and two normal
+    // numbers are equal exactly when their bit patterns are.
+    const auto bits = [](double x) { return std::bit_cast<std::uint64_t>(x); };
     double v = state.v;
-    double previous = state.previous;
+    std::uint64_t previous_bits = bits(state.previous);
     std::int32_t count = state.count;
     while (v >= vend && count != limit) {
-        const double product = c1_scaled * v;
-        const double next = product / sum_scaled;
-        const bool repeats = next == v || next == previous;
-        if (!Discharger::fast_step_is_exact(product, next) || repeats) break;
-        previous = v;
+        const double next = c1_scaled * v / sum_scaled;
+        const std::uint64_t next_bits = bits(next);
+        if (!Discharger::fast_step_is_exact(next_bits) || next_bits == bits(v) ||
+            next_bits == previous_bits) {
+            break;
+        }
+        previous_bits = bits(v);
         v = next;
         ++count;
     }
-    state = {v, previous, count};
+    state = {v, std::bit_cast<double>(previous_bits), count};
 }
 
 }  // namespace
