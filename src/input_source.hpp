@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <streambuf>
+#include <string>
 
 namespace kondensator {
 
@@ -29,6 +30,8 @@ public:
     int take();
 
 private:
+    std::char_traits<char>::int_type next_from_buffer() noexcept;
+
     std::streambuf* buffer_;
     std::array<int, kMaxLookahead> pending_{};  // looked-ahead characters, next one first
     std::size_t pending_count_ = 0;

@@ -9,6 +9,9 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <clocale>
+#include <cstdio>
+#include <fstream>
 #include <string>
 #include <thread>
 
@@ -17,6 +20,7 @@ namespace {
 const std::string kPrompts[] = {"Kapasitans kondensator 1 [F]: ", "Kapasitans kondensator 2 [F]: ",
                                 "Spenning kondensator 1 [V]: ", "Sluttspenning [V]: "};
 const std::string kClosing = "\nTrykk en tast...";
+constexpr bool kSanitized = KONDENSATOR_SANITIZED;
 
 // The program, started with its standard input and output on the given ends.
 class Program {
@@ -94,6 +98,7 @@ public:
         }
     }
 
+    [[nodiscard]] pid_t pid() const { return pid_; }
     std::string output;
 
 private:
@@ -103,6 +108,24 @@ private:
 };
 
 std::string all_prompts() { return kPrompts[0] + kPrompts[1] + kPrompts[2] + kPrompts[3]; }
+std::string transcript(const std::string& result) {
+    return all_prompts() + "Antall ganger nedladet: " + result + kClosing;
+}
+
+// Runs a shell command in which EXE stands for the program; returns what it
+// writes on standard output and its exit status.
+std::pair<std::string, int> run_shell(const std::string& command) {
+    std::string line = command;
+    for (std::size_t at; (at = line.find("EXE")) != std::string::npos;) {
+        line.replace(at, 3, std::string("'") + KONDENSATOR_EXE + "'");
+    }
+    FILE* pipe = popen(line.c_str(), "r");
+    std::string output;
+    char chunk[256];
+    for (std::size_t n; (n = fread(chunk, 1, sizeof chunk, pipe)) > 0;) output.append(chunk, n);
+    const int status = pclose(pipe);
+    return {output, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+}
 
 // A valid session cut off at every point: the program writes everything, says
 // which value is missing or unreadable, and ends at once with status 0.
@@ -132,7 +155,63 @@ TEST(EndToEnd, InputEndingAtEveryPointOfASession) {
         Program program(Program::Connection::pipes);
         program.write_input(session.substr(0, length));
         program.close_input();
-        EXPECT_EQ(program.read_all_output(), all_prompts() + "Antall ganger nedladet: " + results[length] + kClosing);
+        EXPECT_EQ(program.read_all_output(), transcript(results[length]));
+        EXPECT_EQ(program.exit_status(std::chrono::seconds(10)), 0);
+    }
+}
+
+// Streams that are closed or cannot be written: the end of the input is a
+// missing value; output that was not written is an error, never a success.
+TEST(EndToEnd, ClosedAndFullStreams) {
+    const std::string cannot_write = "kondensator: kan ikke skrive til standard ut\n";
+    const std::pair<std::string, std::pair<std::string, int>> cases[] = {
+        {"EXE <&-", {transcript("ukjent (kapasitans kondensator 1 mangler)"), 0}},
+        {"echo 1 1 8 1 | EXE 2>&1 >/dev/full", {cannot_write, 1}},
+        {"echo 1 1 8 1 | EXE 2>&1 >&-", {cannot_write, 1}},
+        {"echo 1 1 8 1 | EXE 2>&1", {transcript("4"), 0}},
+    };
+    for (const auto& [command, expected] : cases) EXPECT_EQ(run_shell(command), expected) << command;
+}
+
+// The program ignores its environment: a locale whose decimal separator is a
+// comma changes neither how numbers are read nor how the count is written.
+TEST(EndToEnd, LocaleChangesNothing) {
+    const char* const kLocale = "nb_NO.UTF-8";
+    if (std::setlocale(LC_ALL, kLocale) == nullptr) GTEST_SKIP() << kLocale << " is not installed";
+    const std::string separator = std::localeconv()->decimal_point;
+    std::setlocale(LC_ALL, "C");
+    ASSERT_EQ(separator, ",");
+    const std::string input = "printf '2.5e-6 2.5e-6 2.5 0.1\\n\\n' | ";
+    const auto expected = std::make_pair(transcript("5"), 0);
+    EXPECT_EQ(run_shell(input + "LC_ALL=C EXE"), expected);
+    EXPECT_EQ(run_shell(input + "LC_ALL=" + kLocale + " LANG=" + kLocale + " EXE"), expected);
+}
+
+// Peak resident memory of a running process, in KiB.
+long peak_memory_kib(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
+    }
+    return -1;
+}
+
+// A number of 100 million digits, 100 MB of blanks before a value, and 100
+// million leading zeros: each is read exactly, in a few megabytes.
+TEST(EndToEnd, LongInputsAreReadInBoundedMemory) {
+    struct Case { std::string before; char fill; std::string after; };
+    const Case cases[] = {{"1.", '0', " 1 8 1\n"}, {"", ' ', "1 1 8 1\n"}, {"", '0', "1 1 8 1\n"}};
+    for (const Case& c : cases) {
+        Program program(Program::Connection::pipes);
+        program.write_input(c.before);
+        const std::string fill(1 << 16, c.fill);
+        for (long written = 0; written < 100'000'000; written += static_cast<long>(fill.size())) program.write_input(fill);
+        program.write_input(c.after);
+        ASSERT_TRUE(program.await_output(transcript("4"))) << program.output;
+        if (!kSanitized) {  // the sanitizers' own memory would swamp the figure
+            EXPECT_LT(peak_memory_kib(program.pid()), 16 * 1024) << "fill '" << c.fill << "'";
+        }
+        program.write_input("\n");
         EXPECT_EQ(program.exit_status(std::chrono::seconds(10)), 0);
     }
 }
