@@ -1,9 +1,19 @@
 #include "wide_float.hpp"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
+#include <limits>
 
 namespace kondensator {
+
+// Everything here, and the plain double path of the discharge loop, needs each
+// double operation rounded once to binary64, with no wider intermediates.
+static_assert(std::numeric_limits<double>::is_iec559 && FLT_EVAL_METHOD == 0,
+              "double arithmetic must be IEEE binary64 without excess precision");
+#ifdef __FAST_MATH__
+#error "the discharge arithmetic is exact only without -ffast-math"
+#endif
 
 namespace {
 
