@@ -26,8 +26,8 @@ WideFloat WideFloat::normalized(double x, int exponent) noexcept {
         return special(x);
     }
     int shift = 0;
-    const double significand = std::frexp(x, &shift);
-    return {significand, exponent + shift};
+    const double fraction = std::frexp(x, &shift);
+    return {fraction, exponent + shift};
 }
 
 WideFloat WideFloat::from_double(double x) noexcept { return normalized(x, 0); }

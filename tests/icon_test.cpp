@@ -49,7 +49,7 @@ TEST(Icon, FileShowsTheGrid) {
     for (std::size_t i = 0; i < 16; ++i) EXPECT_EQ(u32(palette + 4 * i), standard_palette[i]) << "colour " << i;
 
     const std::size_t colours = palette + 64;
-    const std::size_t mask = colours + 32 * 16;
+    const std::size_t mask = colours + std::size_t{32} * 16;
     for (std::size_t y = 0; y < 32; ++y) {
         const std::size_t row = 31 - y;  // rows are stored bottom up
         std::string decoded;
