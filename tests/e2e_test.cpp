@@ -68,20 +68,17 @@ public:
     }
     void close_input() { close(input_); input_ = -1; }
 
-    // Reads output until it ends with `text` or nothing comes for 10 seconds.
+    // Reads output until it ends with `text`; false if the output ends first
+    // or nothing comes for 10 seconds.
     bool await_output(const std::string& text) {
-        while (output.size() < text.size() || output.compare(output.size() - text.size(), text.size(), text) != 0) {
-            pollfd ready{output_, POLLIN, 0};
-            char chunk[256];
-            if (poll(&ready, 1, 10'000) <= 0) return false;
-            const ssize_t n = read(output_, chunk, sizeof chunk);
-            if (n <= 0) return false;
-            output.append(chunk, static_cast<std::size_t>(n));
+        while (!output.ends_with(text)) {
+            if (!read_more_output()) return false;
         }
         return true;
     }
     std::string read_all_output() {
-        await_output(std::string(1, '\0'));  // never written: reads to the end
+        while (read_more_output()) {
+        }
         return output;
     }
 
@@ -102,6 +99,16 @@ public:
     std::string output;
 
 private:
+    bool read_more_output() {
+        pollfd ready{output_, POLLIN, 0};
+        char chunk[256];
+        if (poll(&ready, 1, 10'000) <= 0) return false;
+        const ssize_t n = read(output_, chunk, sizeof chunk);
+        if (n <= 0) return false;
+        output.append(chunk, static_cast<std::size_t>(n));
+        return true;
+    }
+
     pid_t pid_ = -1;
     int input_ = -1;
     int output_ = -1;
