@@ -1,14 +1,23 @@
 // Compares one discharge of the program's loop with a bare dependent multiply
-// and divide on doubles, v = c1 * v / d, over the same number of steps, and
-// prints the ratio of the two times per step.
+// and divide on doubles, v = c1 * v / d, and with a bare dependent multiply and
+// FMA, v = fma(c1 * v, r, t), the least a discharge with a prepared reciprocal
+// can cost, over the same number of steps; prints the ratios of the times.
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <map>
 #include <string>
 
 #include "discharge.hpp"
+#include "discharge_kernels.hpp"
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__)) && !defined(__FMA__)
+#define BENCH_FMA_TARGET __attribute__((target("fma")))
+#else
+#define BENCH_FMA_TARGET
+#endif
 
 namespace {
 
@@ -18,6 +27,7 @@ struct Inputs {
     double c2 = 1e-8;
     double v1 = 2.718281828;
     double vend = 1.0;
+    double addend = 0.0;  // of the bare multiply-FMA
 };
 constexpr std::int64_t kSteps = 100000002;
 
@@ -45,6 +55,23 @@ void bare_multiply_divide(benchmark::State& state) {
     report_time_per_step(state);
 }
 
+BENCH_FMA_TARGET double multiply_fma_steps(double c1, double v, double r, double t) {
+    for (std::int64_t i = 0; i < kSteps; ++i) v = std::fma(c1 * v, r, t);
+    return v;
+}
+
+void bare_multiply_fma(benchmark::State& state) {
+    if (!kondensator::fma_discharges_available()) {
+        state.SkipWithError("no FMA on this processor");
+        return;
+    }
+    for (auto _ : state) {
+        const Inputs in = opaque_inputs();
+        benchmark::DoNotOptimize(multiply_fma_steps(in.c1, in.v1, 1 / (in.c1 + in.c2), in.addend));
+    }
+    report_time_per_step(state);
+}
+
 void program_discharge_loop(benchmark::State& state) {
     for (auto _ : state) {
         const Inputs in = opaque_inputs();
@@ -56,6 +83,7 @@ void program_discharge_loop(benchmark::State& state) {
 }
 
 BENCHMARK(bare_multiply_divide)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
+BENCHMARK(bare_multiply_fma)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
 BENCHMARK(program_discharge_loop)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
 
 // Keeps the median time of each benchmark to print their ratio at the end.
@@ -67,11 +95,11 @@ public:
             if (run.aggregate_name == "median") medians_[run.run_name.function_name] = run.GetAdjustedRealTime();
         }
     }
-    void print_ratio() const {
-        const auto bare = medians_.find("bare_multiply_divide");
+    void print_ratio(const char* baseline, const char* label) const {
+        const auto bare = medians_.find(baseline);
         const auto loop = medians_.find("program_discharge_loop");
         if (bare == medians_.end() || loop == medians_.end()) return;
-        std::printf("discharge loop / bare multiply-divide (medians): %.3f\n", loop->second / bare->second);
+        std::printf("discharge loop / %s (medians): %.3f\n", label, loop->second / bare->second);
     }
 
 private:
@@ -84,7 +112,8 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.print_ratio();
+    reporter.print_ratio("bare_multiply_divide", "bare multiply-divide");
+    reporter.print_ratio("bare_multiply_fma", "bare multiply-FMA");
     benchmark::Shutdown();
     return 0;
 }

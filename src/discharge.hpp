@@ -31,4 +31,25 @@ inline constexpr std::int32_t kMaxDischarges = std::numeric_limits<std::int32_t>
 [[nodiscard]] DischargeCount count_discharges(double c1, double c2, double v1, double vend,
                                               std::int32_t limit = kMaxDischarges) noexcept;
 
+// The ways of carrying out the discharges one at a time. All give the same
+// bits: the fast loops carry out only discharges they can prove equal to the
+// exact step, and leave the others to it.
+enum class DischargeKernel {
+    exact,  // the wide-exponent step alone
+    plain,  // a multiply and a divide on doubles
+    fma,    // a multiply and an FMA; runs as `plain` where the processor has no FMA
+};
+
+// The kernel count_discharges uses on this processor.
+[[nodiscard]] DischargeKernel fastest_discharge_kernel() noexcept;
+
+struct DischargeRun {
+    DischargeCount result;
+    double voltage;  // the voltage of capacitor 1 after the last discharge
+};
+
+// count_discharges, with the kernel given.
+[[nodiscard]] DischargeRun run_discharges(double c1, double c2, double v1, double vend, std::int32_t limit,
+                                          DischargeKernel kernel) noexcept;
+
 }  // namespace kondensator

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+
+#include "discharger.hpp"
+
+namespace kondensator {
+
+// The state of the discharge loop between two discharges.
+struct LoopState {
+    double v;
+    double previous;  // the voltage one discharge back; NaN before the first
+    std::int32_t count;
+};
+
+// The fast loops. Each carries out discharges for as long as every one of them
+// is provably the discharger's exact step, and stops before a discharge that
+// is not due (v below vend, or `limit` reached), whose voltage would repeat
+// one of the last two, or that it cannot vouch for; the caller then takes one
+// exact step. They need the discharger's scaled operands.
+
+// Multiplies and divides in plain double arithmetic.
+[[nodiscard]] LoopState run_plain_discharges(LoopState state, const Discharger& discharger, double vend,
+                                             std::int32_t limit) noexcept;
+
+// Whether this processor has a fused multiply-add in hardware, which the FMA
+// loop needs.
+[[nodiscard]] bool fma_discharges_available() noexcept;
+
+// Replaces the divide by a multiply and an FMA with a prepared reciprocal and
+// proves every quotient with a second FMA. Only where fma_discharges_available().
+[[nodiscard]] LoopState run_fma_discharges(LoopState state, const Discharger& discharger, double vend,
+                                           std::int32_t limit) noexcept;
+
+}  // namespace kondensator
