@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "discharge_bound.hpp"
 #include "discharge_kernels.hpp"
 #include "discharger.hpp"
 #include "wide_float.hpp"
@@ -74,6 +75,9 @@ DischargeRun run_discharges(double c1, double c2, double v1, double vend, std::i
 }
 
 DischargeCount count_discharges(double c1, double c2, double v1, double vend, std::int32_t limit) noexcept {
+    if (bounds_prove_limit_reached(c1, c2, v1, vend, limit)) {
+        return {DischargeCount::Kind::limit_exceeded, limit};
+    }
     return run_discharges(c1, c2, v1, vend, limit, fastest_discharge_kernel()).result;
 }
 

@@ -27,7 +27,8 @@ inline constexpr std::int32_t kMaxDischarges = std::numeric_limits<std::int32_t>
 
 // Discharges capacitor 1 into the empty capacitor 2 one discharge at a time
 // while its voltage is at or above vend, and says how that ended. At most
-// `limit` discharges are carried out; limit must not be negative.
+// `limit` discharges are carried out; limit must not be negative. Where bounds
+// prove that the discharges would reach the limit, it says so at once.
 [[nodiscard]] DischargeCount count_discharges(double c1, double c2, double v1, double vend,
                                               std::int32_t limit = kMaxDischarges) noexcept;
 
@@ -48,7 +49,7 @@ struct DischargeRun {
     double voltage;  // the voltage of capacitor 1 after the last discharge
 };
 
-// count_discharges, with the kernel given.
+// count_discharges without the bounds: every discharge is carried out.
 [[nodiscard]] DischargeRun run_discharges(double c1, double c2, double v1, double vend, std::int32_t limit,
                                           DischargeKernel kernel) noexcept;
 
