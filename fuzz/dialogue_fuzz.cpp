@@ -1,5 +1,7 @@
 // Runs the whole dialogue on arbitrary bytes and checks the shape of what it
 // writes: the four prompts in order, exactly one result line, the closing text.
+// Where all four values can be read, the result must be the one the exact step
+// alone gives, without the fast loops or the early answer.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -8,6 +10,9 @@
 #include <string_view>
 
 #include "dialogue.hpp"
+#include "discharge.hpp"
+#include "input_source.hpp"
+#include "number_scanner.hpp"
 
 namespace {
 
@@ -42,17 +47,42 @@ bool is_result(std::string_view text) {
            text == "over " + std::to_string(kDischargeLimit);
 }
 
+// The result line the exact step alone gives for these bytes, or an empty
+// string where a value cannot be read.
+std::string exact_result(const std::string& bytes) {
+    std::istringstream in(bytes);
+    kondensator::InputSource input(in.rdbuf());
+    double values[4] = {};
+    for (double& value : values) {
+        const kondensator::ReadResult read = kondensator::read_number(input);
+        if (read.status != kondensator::ScanStatus::ok) return {};
+        value = read.value;
+    }
+    const auto [c1, c2, v1, vend] = values;
+    const auto run = kondensator::run_discharges(c1, c2, v1, vend, kDischargeLimit, kondensator::DischargeKernel::exact);
+    using Kind = kondensator::DischargeCount::Kind;
+    switch (run.result.kind) {
+        case Kind::fell_below: return std::to_string(run.result.count);
+        case Kind::never_falls: return "uendelig (spenningen faller aldri under sluttspenningen)";
+        case Kind::limit_exceeded: break;
+    }
+    return "over " + std::to_string(run.result.count);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    std::istringstream in(bytes);
     std::ostringstream out;
     const int status = kondensator::run_dialogue(in, out, kDischargeLimit);
     const std::string written = out.str();
     const std::string_view text(written);
-    const bool shaped = text.size() >= kPrompts.size() + kClosing.size() && text.starts_with(kPrompts) &&
-                        text.ends_with(kClosing) &&
-                        is_result(text.substr(kPrompts.size(), text.size() - kPrompts.size() - kClosing.size()));
-    if (status != 0 || !shaped) std::abort();
+    const bool framed = text.size() >= kPrompts.size() + kClosing.size() && text.starts_with(kPrompts) &&
+                        text.ends_with(kClosing);
+    if (status != 0 || !framed) std::abort();
+    const std::string_view result = text.substr(kPrompts.size(), text.size() - kPrompts.size() - kClosing.size());
+    const std::string expected = exact_result(bytes);
+    if (!is_result(result) || (!expected.empty() && result != expected)) std::abort();
     return 0;
 }
