@@ -1,0 +1,59 @@
+# Helpers for testing a cross-compiled build of the program on the transcripts,
+# run through an emulator (Wine, qemu-user) on the build machine.
+
+# Declares the cache option VARIABLE (AUTO, ON or OFF) and sets FOUND_VARIABLE
+# to whether every program in PROGRAMS is found. AUTO leaves the tests out, and
+# says so, where one is missing; ON insists on them.
+function(kondensator_cross_option variable found_variable what)
+  set(${variable} AUTO CACHE STRING "Test ${what}: AUTO, ON or OFF")
+  set_property(CACHE ${variable} PROPERTY STRINGS AUTO ON OFF)
+  set(${found_variable} FALSE PARENT_SCOPE)
+  if(${variable} STREQUAL "OFF" OR CMAKE_CROSSCOMPILING)
+    return()
+  endif()
+  set(missing "")
+  foreach(program ${ARGN})
+    string(MAKE_C_IDENTIFIER "KONDENSATOR_${program}" cache_name)
+    string(TOUPPER ${cache_name} cache_name)
+    find_program(${cache_name} ${program})
+    if(NOT ${cache_name})
+      list(APPEND missing ${program})
+    endif()
+  endforeach()
+  if(missing)
+    string(REPLACE ";" ", " missing "${missing}")
+    set(why "${what} is left out: ${missing} not installed")
+    if(${variable} STREQUAL "ON")
+      message(FATAL_ERROR "${variable} is ON, but ${why}")
+    endif()
+    message(STATUS "Note: ${why}")
+    return()
+  endif()
+  set(${found_variable} TRUE PARENT_SCOPE)
+endfunction()
+
+# Builds the program with TOOLCHAIN into BINARY_DIR as the target NAME.
+function(kondensator_cross_build name toolchain binary_dir)
+  include(ExternalProject)
+  ExternalProject_Add(${name}
+    SOURCE_DIR ${PROJECT_SOURCE_DIR}
+    BINARY_DIR ${binary_dir}
+    CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${PROJECT_SOURCE_DIR}/cmake/${toolchain}
+               -DCMAKE_BUILD_TYPE=Release -DKONDENSATOR_TESTS=OFF -DKONDENSATOR_BENCHMARKS=OFF
+    INSTALL_COMMAND ""
+    BUILD_ALWAYS ON)
+endfunction()
+
+# One test PREFIX.transcript.NAME for each transcript, running PROGRAM through
+# LAUNCHER with the environment ENVIRONMENT; LINE_END as run_transcript.cmake
+# takes it. Further arguments are test properties.
+function(kondensator_cross_transcripts prefix program launcher line_end environment)
+  foreach(input ${transcripts})
+    get_filename_component(name ${input} NAME_WE)
+    add_test(NAME ${prefix}.transcript.${name}
+      COMMAND ${CMAKE_COMMAND} -DLAUNCHER=${launcher} -DPROGRAM=${program} -DINPUT=${input}
+              -DEXPECTED=${CMAKE_CURRENT_SOURCE_DIR}/transcripts/${name}.out -DLINE_END=${line_end}
+              -P ${CMAKE_CURRENT_SOURCE_DIR}/run_transcript.cmake)
+    set_tests_properties(${prefix}.transcript.${name} PROPERTIES ENVIRONMENT "${environment}" ${ARGN})
+  endforeach()
+endfunction()
