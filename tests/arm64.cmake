@@ -1,6 +1,6 @@
 # The 64-bit ARM build, cross-compiled with Debian's g++-aarch64-linux-gnu and
 # run under qemu-user on the same transcripts as the native program.
-kondensator_cross_option(KONDENSATOR_ARM64_TESTS arm64_tools "the ARM64 build under qemu-user"
+kondensator_test_option(KONDENSATOR_ARM64_TESTS arm64_tools "the ARM64 build under qemu-user"
                          aarch64-linux-gnu-g++ qemu-aarch64)
 if(NOT arm64_tools)
   return()

@@ -1,37 +1,6 @@
 # Helpers for testing a cross-compiled build of the program on the transcripts,
 # run through an emulator (Wine, qemu-user) on the build machine.
 
-# Declares the cache option VARIABLE (AUTO, ON or OFF) and sets FOUND_VARIABLE
-# to whether every program in PROGRAMS is found. AUTO leaves the tests out, and
-# says so, where one is missing; ON insists on them.
-function(kondensator_cross_option variable found_variable what)
-  set(${variable} AUTO CACHE STRING "Test ${what}: AUTO, ON or OFF")
-  set_property(CACHE ${variable} PROPERTY STRINGS AUTO ON OFF)
-  set(${found_variable} FALSE PARENT_SCOPE)
-  if(${variable} STREQUAL "OFF" OR CMAKE_CROSSCOMPILING)
-    return()
-  endif()
-  set(missing "")
-  foreach(program ${ARGN})
-    string(MAKE_C_IDENTIFIER "KONDENSATOR_${program}" cache_name)
-    string(TOUPPER ${cache_name} cache_name)
-    find_program(${cache_name} ${program})
-    if(NOT ${cache_name})
-      list(APPEND missing ${program})
-    endif()
-  endforeach()
-  if(missing)
-    string(REPLACE ";" ", " missing "${missing}")
-    set(why "${what} is left out: ${missing} not installed")
-    if(${variable} STREQUAL "ON")
-      message(FATAL_ERROR "${variable} is ON, but ${why}")
-    endif()
-    message(STATUS "Note: ${why}")
-    return()
-  endif()
-  set(${found_variable} TRUE PARENT_SCOPE)
-endfunction()
-
 # Builds the program with TOOLCHAIN into BINARY_DIR as the target NAME.
 function(kondensator_cross_build name toolchain binary_dir)
   include(ExternalProject)

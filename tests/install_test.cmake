@@ -14,7 +14,7 @@ if(NOT status STREQUAL "0")
   message(FATAL_ERROR "the installed program does not give the transcript")
 endif()
 
-set(page ${PREFIX}/share/man/man1/kondensator.1)
+set(page ${PREFIX}/share/man/man1/kondensator.1.gz)
 if(NOT EXISTS ${page})
   message(FATAL_ERROR "no manual page at ${page}")
 endif()

@@ -1,5 +1,6 @@
 # Makes a GENERATOR package of the build BUILD with cpack and checks, with the
-# command LIST, that it holds every path in EXPECTED (separated by |).
+# command LIST, that it holds every path in EXPECTED (separated by |). Where
+# given, LINT is run on the package and must print nothing.
 file(GLOB old ${BUILD}/kondensator*.deb ${BUILD}/kondensator*.zip)
 if(old)
   file(REMOVE ${old})
@@ -19,3 +20,12 @@ foreach(path ${expected})
   endif()
 endforeach()
 message(STATUS "${package}:\n${contents}")
+
+if(LINT)
+  execute_process(COMMAND ${LINT} ${package} OUTPUT_VARIABLE verdict ERROR_VARIABLE errors RESULT_VARIABLE status)
+  if(NOT status STREQUAL "0" OR NOT verdict STREQUAL "")
+    string(REPLACE ";" " " command "${LINT}")
+    message(FATAL_ERROR "${command} ${package} (status ${status}):\n${verdict}${errors}")
+  endif()
+endif()
+

@@ -1,6 +1,6 @@
 # The Windows build, cross-compiled with mingw-w64 and run under Wine on the same
 # transcripts as the native program.
-kondensator_cross_option(KONDENSATOR_WINDOWS_TESTS windows_tools "the Windows build under Wine"
+kondensator_test_option(KONDENSATOR_WINDOWS_TESTS windows_tools "the Windows build under Wine"
                          x86_64-w64-mingw32-g++ x86_64-w64-mingw32-windres wine)
 if(NOT windows_tools)
   return()

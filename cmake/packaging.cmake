@@ -1,0 +1,53 @@
+# Installing, and the packages cpack makes: a .deb on Linux, a .zip for Windows.
+include(GNUInstallDirs)
+install(TARGETS kondensator RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+set(KONDENSATOR_CONTACT "kondensator maintainers <maintainers@users.noreply.c-seed-a2dd412e.example>")
+
+if(NOT WIN32)
+  # Debian's layout: the manual page and the changelog gzipped, the copyright
+  # file beside the changelog.
+  set(compressed "")
+  foreach(document doc/kondensator.1 packaging/debian/changelog)
+    get_filename_component(name ${document} NAME)
+    set(output ${PROJECT_BINARY_DIR}/${name}.gz)
+    add_custom_command(OUTPUT ${output}
+      COMMAND ${CMAKE_COMMAND} -DINPUT=${PROJECT_SOURCE_DIR}/${document} -DOUTPUT=${output}
+              -P ${PROJECT_SOURCE_DIR}/cmake/gzip.cmake
+      DEPENDS ${PROJECT_SOURCE_DIR}/${document} VERBATIM)
+    list(APPEND compressed ${output})
+  endforeach()
+  add_custom_target(compressed_documents ALL DEPENDS ${compressed})
+  install(FILES ${PROJECT_BINARY_DIR}/kondensator.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES ${PROJECT_BINARY_DIR}/changelog.gz packaging/debian/copyright
+          DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  # A stripped program keeps no compiler identification either.
+  if(CMAKE_OBJCOPY)
+    install(CODE "
+      if(CMAKE_INSTALL_DO_STRIP)
+        execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
+                        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/kondensator\")
+      endif()")
+  endif()
+endif()
+
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Counts the discharges of a capacitor into an empty capacitor")
+set(CPACK_PACKAGE_DESCRIPTION "\
+kondensator is an interactive console program in Norwegian. It asks for the
+capacitance of two capacitors, the starting voltage of capacitor 1 and a final
+voltage, then connects capacitor 1 to the empty capacitor 2 again and again
+and writes how many discharges it takes until the voltage of capacitor 1 falls
+below the final voltage. Every discharge is computed exactly.")
+set(CPACK_PACKAGE_CONTACT "${KONDENSATOR_CONTACT}")
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
+set(CPACK_STRIP_FILES ON)
+if(WIN32)
+  set(CPACK_GENERATOR ZIP)
+else()
+  set(CPACK_GENERATOR DEB)
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  set(CPACK_DEBIAN_PACKAGE_SECTION math)
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+endif()
+
+include(CPack)
