@@ -1,4 +1,5 @@
-# Installing, and the packages cpack makes: a .deb on Linux, a .zip for Windows.
+# Installing, and the packages cpack makes: a .deb on Linux, a .zip for Windows,
+# and a source tarball (cpack --config CPackSourceConfig.cmake).
 include(GNUInstallDirs)
 install(TARGETS kondensator RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
@@ -50,4 +51,21 @@ else()
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 endif()
 
+# The source tarball: the tree as the repository holds it, without build
+# folders (by their usual names, any folder holding a CMake cache when this is
+# configured, and CMake's own outputs), version control or editor files.
+set(CPACK_SOURCE_GENERATOR TGZ)
+string(REGEX REPLACE "([][+.*()^$?|\\\\])" "\\\\\\1" source_root "${PROJECT_SOURCE_DIR}")
+set(CPACK_SOURCE_IGNORE_FILES
+  "^${source_root}/build[^/]*/" "^${source_root}/_CPack_Packages/"
+  "/CMakeFiles/" "/CMakeCache\\.txt$" "/Testing/"
+  "/\\.git/" "/\\.git$" "/\\.svn/" "/\\.hg/"
+  "~$" "/#[^/]*#$" "/\\.#" "\\.sw[a-p]$" "\\.orig$" "\\.rej$" "\\.bak$" "/\\.DS_Store$"
+  "/\\.vscode/" "/\\.idea/" "/\\.cache/" "/compile_commands\\.json$")
+file(GLOB caches LIST_DIRECTORIES false "${PROJECT_SOURCE_DIR}/*/CMakeCache.txt")
+foreach(cache ${caches})
+  get_filename_component(folder ${cache} DIRECTORY)
+  string(REGEX REPLACE "([][+.*()^$?|\\\\])" "\\\\\\1" folder "${folder}")
+  list(APPEND CPACK_SOURCE_IGNORE_FILES "^${folder}/")
+endforeach()
 include(CPack)

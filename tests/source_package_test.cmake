@@ -1,0 +1,93 @@
+# Makes the source tarball of the build BUILD and checks it: it holds the
+# sources, tests and documents, and no build folders, version control or editor
+# files. Unpacked, with such folders and files added, it builds and runs a
+# transcript with the run command of the README (README), and makes a tarball
+# with the same files again.
+cmake_minimum_required(VERSION 3.20)
+
+# The files in the source tarball of BUILD, without the top folder; and the tarball.
+function(make_source_tarball build files_variable tarball_variable)
+  file(GLOB old ${build}/kondensator-*-Source.tar.gz)
+  if(old)
+    file(REMOVE ${old})
+  endif()
+  execute_process(COMMAND ${CMAKE_CPACK_COMMAND} --config CPackSourceConfig.cmake WORKING_DIRECTORY ${build}
+                  RESULT_VARIABLE status OUTPUT_VARIABLE log ERROR_VARIABLE log)
+  file(GLOB tarball ${build}/kondensator-*-Source.tar.gz)
+  if(NOT status STREQUAL "0" OR NOT tarball)
+    message(FATAL_ERROR "cpack --config CPackSourceConfig.cmake failed in ${build}:\n${log}")
+  endif()
+  execute_process(COMMAND ${CMAKE_COMMAND} -E tar tf ${tarball} OUTPUT_VARIABLE listing)
+  string(REGEX REPLACE "\n$" "" listing "${listing}")
+  string(REPLACE "\n" ";" listing "${listing}")
+  set(files "")
+  foreach(entry ${listing})
+    if(entry MATCHES "^[^/]+/(.*[^/])$")  # a file, below the top folder
+      list(APPEND files "${CMAKE_MATCH_1}")
+    endif()
+  endforeach()
+  list(SORT files)
+  set(${files_variable} "${files}" PARENT_SCOPE)
+  set(${tarball_variable} ${tarball} PARENT_SCOPE)
+endfunction()
+
+make_source_tarball(${BUILD} files tarball)
+foreach(required LICENSE README.md CMakeLists.txt .ci/run src/main.cpp src/windows/kondensator.ico
+                 tests/CMakeLists.txt tests/transcripts/typical_session.in doc/kondensator.1
+                 packaging/debian/changelog bench/discharge_bench.cpp fuzz/dialogue_fuzz.cpp)
+  if(NOT required IN_LIST files)
+    message(FATAL_ERROR "${tarball} does not hold ${required}:\n${files}")
+  endif()
+endforeach()
+set(unwanted "(^|/)(build[^/]*|CMakeFiles|Testing|_CPack_Packages|\\.git|\\.vscode)/|CMakeCache\\.txt$|~$|\\.sw[a-p]$|(^|/)\\.?#")
+foreach(file ${files})
+  if(file MATCHES "${unwanted}")
+    message(FATAL_ERROR "${tarball} holds ${file}")
+  endif()
+endforeach()
+
+# Unpacked, in a tree cluttered as a working tree is.
+set(work ${BUILD}/source-package-test)
+file(REMOVE_RECURSE ${work})
+file(MAKE_DIRECTORY ${work})
+execute_process(COMMAND ${CMAKE_COMMAND} -E tar xf ${tarball} WORKING_DIRECTORY ${work})
+file(GLOB tree LIST_DIRECTORIES true ${work}/*)
+foreach(clutter build-old/CMakeCache.txt build-old/kondensator out/CMakeCache.txt out/kondensator
+                .git/HEAD .vscode/settings.json src/main.cpp~ src/.main.cpp.swp "src/#main.cpp#" "src/.#main.cpp")
+  file(WRITE ${tree}/${clutter} "clutter\n")
+endforeach()
+
+# The README's command that builds and starts the program.
+file(STRINGS ${README} lines)
+set(after_heading FALSE)
+foreach(line ${lines})
+  if(line STREQUAL "Build and start the program:")
+    set(after_heading TRUE)
+  elseif(after_heading AND line MATCHES "^    (.+)$")
+    set(run_command "${CMAKE_MATCH_1}")
+    break()
+  endif()
+endforeach()
+if(NOT run_command)
+  message(FATAL_ERROR "no run command in ${README}")
+endif()
+execute_process(COMMAND sh -c "${run_command}" WORKING_DIRECTORY ${tree}
+                INPUT_FILE ${TRANSCRIPTS}/typical_session.in
+                OUTPUT_VARIABLE output ERROR_VARIABLE errors RESULT_VARIABLE status)
+file(READ ${TRANSCRIPTS}/typical_session.out expected)
+string(LENGTH "${expected}" length)
+string(LENGTH "${output}" output_length)
+if(output_length LESS length)
+  set(output_length ${length})
+endif()
+math(EXPR start "${output_length} - ${length}")
+string(SUBSTRING "${output}" ${start} -1 ending)
+if(NOT status STREQUAL "0" OR NOT ending STREQUAL expected)
+  message(FATAL_ERROR "'${run_command}' in the unpacked tarball (status ${status}):\n${output}\n${errors}")
+endif()
+
+make_source_tarball(${tree}/build files_again tarball_again)
+if(NOT files_again STREQUAL files)
+  message(FATAL_ERROR "the tarball made in the unpacked tree differs:\n${files}\n---\n${files_again}")
+endif()
+message(STATUS "${tarball}: ${files}")
