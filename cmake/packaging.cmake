@@ -5,7 +5,12 @@ install(TARGETS kondensator RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 set(KONDENSATOR_CONTACT "kondensator maintainers <maintainers@users.noreply.c-seed-a2dd412e.example>")
 
-if(NOT WIN32)
+if(WIN32)
+  # Text files a Windows user opens in Notepad: Windows line ends.
+  configure_file(LICENSE LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
+  configure_file(packaging/windows/README.txt.in README.txt @ONLY NEWLINE_STYLE CRLF)
+  install(FILES ${PROJECT_BINARY_DIR}/LICENSE.txt ${PROJECT_BINARY_DIR}/README.txt DESTINATION .)
+else()
   # Debian's layout: the manual page and the changelog gzipped, the copyright
   # file beside the changelog.
   set(compressed "")

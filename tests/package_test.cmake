@@ -1,6 +1,7 @@
 # Makes a GENERATOR package of the build BUILD with cpack and checks, with the
 # command LIST, that it holds every path in EXPECTED (separated by |). Where
-# given, LINT is run on the package and must print nothing.
+# given, LINT is run on the package and must print nothing, and every file
+# named in CRLF (separated by |) must end its lines with "\r\n" alone.
 file(GLOB old ${BUILD}/kondensator*.deb ${BUILD}/kondensator*.zip)
 if(old)
   file(REMOVE ${old})
@@ -29,3 +30,22 @@ if(LINT)
   endif()
 endif()
 
+if(CRLF)
+  set(unpacked ${BUILD}/package-contents)
+  file(REMOVE_RECURSE ${unpacked})
+  file(MAKE_DIRECTORY ${unpacked})
+  execute_process(COMMAND ${CMAKE_COMMAND} -E tar xf ${package} WORKING_DIRECTORY ${unpacked})
+  string(REPLACE "|" ";" crlf_files "${CRLF}")
+  foreach(name ${crlf_files})
+    file(GLOB_RECURSE found ${unpacked}/*/${name})
+    if(NOT found)
+      message(FATAL_ERROR "${package} does not hold ${name}")
+    endif()
+    file(READ ${found} text HEX)
+    string(REGEX REPLACE "(..)" "\\1 " text "${text}")  # byte by byte
+    string(REPLACE "0d 0a " "" rest "${text}")
+    if(rest MATCHES "0a |0d ")
+      message(FATAL_ERROR "${name} in ${package} has line ends other than CR LF")
+    endif()
+  endforeach()
+endif()

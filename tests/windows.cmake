@@ -16,9 +16,12 @@ set_tests_properties(windows.wine_prefix PROPERTIES FIXTURES_SETUP wine ENVIRONM
 kondensator_cross_transcripts(windows ${windows_build}/kondensator.exe ${KONDENSATOR_WINE} CRLF
                               "${wine_environment}" FIXTURES_REQUIRED wine)
 
-# The executable carries the icon, and cpack packs it into a .zip.
-add_test(NAME windows.icon_embedded
-  COMMAND sh -c "'${KONDENSATOR_X86_64_W64_MINGW32_WINDRES}' --input '${windows_build}/kondensator.exe' --output-format rc | grep -q RT_GROUP_ICON")
+# The executable carries the icon and version information, and cpack packs it
+# into a .zip with the license and a readme for Windows.
+add_test(NAME windows.resources
+  COMMAND ${CMAKE_COMMAND} -DWINDRES=${KONDENSATOR_X86_64_W64_MINGW32_WINDRES} -DEXE=${windows_build}/kondensator.exe
+          -DVERSION=${PROJECT_VERSION} -P ${CMAKE_CURRENT_SOURCE_DIR}/windows_resources_test.cmake)
 add_test(NAME package.windows_zip
-  COMMAND ${CMAKE_COMMAND} -DBUILD=${windows_build} -DGENERATOR=ZIP -DEXPECTED=/bin/kondensator.exe
+  COMMAND ${CMAKE_COMMAND} -DBUILD=${windows_build} -DGENERATOR=ZIP
+          "-DEXPECTED=/bin/kondensator.exe|/LICENSE.txt|/README.txt" "-DCRLF=LICENSE.txt|README.txt"
           "-DLIST=${CMAKE_COMMAND};-E;tar;tf" -P ${CMAKE_CURRENT_SOURCE_DIR}/package_test.cmake)
