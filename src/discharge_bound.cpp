@@ -50,15 +50,12 @@ double shrink_per_discharge(double c1, double sum) {
 // times smaller than the margin of 2^-30.
 bool bounds_prove_limit_reached(double c1, double c2, double v1, double vend, std::int32_t limit) noexcept {
     const Discharger discharger(c1, c2);
-    if (!discharger.has_scaled_operands() || !std::isnormal(v1) || !(v1 >= vend)) {
+    const double c1_scaled = std::fabs(discharger.scaled_c1());
+    const double sum_scaled = std::fabs(discharger.scaled_sum());
+    if (!discharger.keeps_sign() || !(c1_scaled < sum_scaled) || !std::isnormal(v1) || !(v1 >= vend)) {
         return false;
     }
-    const double c1_scaled = discharger.scaled_c1();
-    const double sum_scaled = discharger.scaled_sum();
-    if (std::signbit(c1_scaled) != std::signbit(sum_scaled) || !(std::fabs(c1_scaled) < std::fabs(sum_scaled))) {
-        return false;
-    }
-    const double lambda = shrink_per_discharge(std::fabs(c1_scaled), std::fabs(sum_scaled));
+    const double lambda = shrink_per_discharge(c1_scaled, sum_scaled);
     if (!(lambda >= 4 * kUnitRoundoff)) {
         return false;
     }

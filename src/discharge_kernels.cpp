@@ -1,8 +1,8 @@
 #include "discharge_kernels.hpp"
 
+#include <algorithm>
 #include <bit>
 #include <cfloat>
-#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -39,9 +39,9 @@ constexpr bool finite_from(std::uint64_t x_bits, std::uint64_t lowest_bits) {
     return (x_bits & kMagnitude) - lowest_bits <= bits(DBL_MAX) - lowest_bits;
 }
 
-// A quotient that passes the check of either loop is a normal number, and two
-// normal numbers are equal exactly when their bit patterns are; the checks
-// work on bit patterns, off the floating-point units on the dependency chain.
+// The loops check the quotients on their bit patterns, off the floating-point
+// units on the dependency chain. A quotient that passes the checks is a normal
+// number, and two normal numbers are equal exactly when their bit patterns are.
 bool repeats(std::uint64_t next_bits, double v, std::uint64_t previous_bits) {
     return next_bits == bits(v) || next_bits == previous_bits;
 }
@@ -64,11 +64,7 @@ std::uint64_t scaled_binade_below(std::uint64_t q_bits, std::uint64_t scale_bits
     return (((q_bits - 1) & kExponentField) - bits(1.0)) + scale_bits;
 }
 
-// The bit patterns of the doubles of one sign whose magnitude lies in
-// [lowest, DBL_MAX] and that are at or above vend, as one unsigned interval:
-// the doubles of one sign are ordered as their bit patterns are, the negative
-// ones in reverse.
-// Empty where no such double exists.
+// An interval of bit patterns, as one unsigned comparison tests it.
 struct QuotientRange {
     std::uint64_t low;
     std::uint64_t span;
@@ -76,6 +72,10 @@ struct QuotientRange {
     [[nodiscard]] bool holds(std::uint64_t x_bits) const { return x_bits - low <= span; }
 };
 
+// The bit patterns of the doubles of one sign whose magnitude lies in
+// [lowest, DBL_MAX] and that are at or above vend, or nothing where there are
+// none. They form one interval: the doubles of one sign are ordered as their
+// bit patterns are, the negative ones in reverse.
 std::optional<QuotientRange> quotients_at_or_above(double vend, std::uint64_t lowest_bits, bool negative) {
     constexpr std::uint64_t kSign = std::uint64_t{1} << 63;
     std::uint64_t low = lowest_bits;
@@ -96,7 +96,7 @@ std::optional<QuotientRange> quotients_at_or_above(double vend, std::uint64_t lo
 
 // With nothing but the multiply and divide on its dependency chain, and no
 // call to keep values out of registers, this is the program's hot path where
-// the processor has no FMA.
+// the FMA loop does not run.
 LoopState run_plain_discharges(LoopState state, const Discharger& discharger, double vend,
                                std::int32_t limit) noexcept {
     const double c1 = discharger.scaled_c1();
