@@ -3,8 +3,6 @@
 include(GNUInstallDirs)
 install(TARGETS kondensator RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
-set(KONDENSATOR_CONTACT "kondensator maintainers <maintainers@users.noreply.c-seed-a2dd412e.example>")
-
 if(WIN32)
   # Text files a Windows user opens in Notepad: Windows line ends.
   configure_file(LICENSE LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
@@ -44,7 +42,7 @@ capacitance of two capacitors, the starting voltage of capacitor 1 and a final
 voltage, then connects capacitor 1 to the empty capacitor 2 again and again
 and writes how many discharges it takes until the voltage of capacitor 1 falls
 below the final voltage. Every discharge is computed exactly.")
-set(CPACK_PACKAGE_CONTACT "${KONDENSATOR_CONTACT}")
+set(CPACK_PACKAGE_CONTACT "kondensator maintainers <maintainers@users.noreply.c-seed-a2dd412e.example>")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
 if(WIN32)
@@ -60,7 +58,11 @@ endif()
 # folders (by their usual names, any folder holding a CMake cache when this is
 # configured, and CMake's own outputs), version control or editor files.
 set(CPACK_SOURCE_GENERATOR TGZ)
-string(REGEX REPLACE "([][+.*()^$?|\\\\])" "\\\\\\1" source_root "${PROJECT_SOURCE_DIR}")
+function(escape_for_regex text variable)
+  string(REGEX REPLACE "([][+.*()^$?|\\\\])" "\\\\\\1" text "${text}")
+  set(${variable} "${text}" PARENT_SCOPE)
+endfunction()
+escape_for_regex("${PROJECT_SOURCE_DIR}" source_root)
 set(CPACK_SOURCE_IGNORE_FILES
   "^${source_root}/build[^/]*/" "^${source_root}/_CPack_Packages/"
   "/CMakeFiles/" "/CMakeCache\\.txt$" "/Testing/"
@@ -70,7 +72,7 @@ set(CPACK_SOURCE_IGNORE_FILES
 file(GLOB caches LIST_DIRECTORIES false "${PROJECT_SOURCE_DIR}/*/CMakeCache.txt")
 foreach(cache ${caches})
   get_filename_component(folder ${cache} DIRECTORY)
-  string(REGEX REPLACE "([][+.*()^$?|\\\\])" "\\\\\\1" folder "${folder}")
+  escape_for_regex("${folder}" folder)
   list(APPEND CPACK_SOURCE_IGNORE_FILES "^${folder}/")
 endforeach()
 include(CPack)
