@@ -1,7 +1,9 @@
-// Compares one discharge of the program's loop with a bare dependent multiply
-// and divide on doubles, v = c1 * v / d, and with a bare dependent multiply and
-// FMA, v = fma(c1 * v, r, t), the least a discharge with a prepared reciprocal
-// can cost, over the same number of steps; prints the ratios of the times.
+// Times the program's discharge loop on one input of each kind against the
+// floor of its dependency chain: a bare dependent multiply and FMA,
+// v = fma(c1 * v, r, t), the least a discharge with a prepared reciprocal can
+// cost, over the same number of steps. Also times a bare dependent multiply
+// and divide, v = c1 * v / d, the plain way of discharging. Prints the ratios
+// of the median times, one input a line.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -21,72 +23,83 @@
 
 namespace {
 
-// 100000002 discharges: the voltage shrinks by a factor 1 / (1 + 1e-8).
-struct Inputs {
-    double c1 = 1.0;
-    double c2 = 1e-8;
-    double v1 = 2.718281828;
-    double vend = 1.0;
-    double addend = 0.0;  // of the bare multiply-FMA
+struct Input {
+    const char* name;
+    double c1, c2, v1, vend;
+    std::int32_t discharges;
 };
-constexpr std::int64_t kSteps = 100000002;
 
-// The inputs, as values the compiler cannot see through.
-Inputs opaque_inputs() {
-    Inputs inputs;
-    benchmark::DoNotOptimize(inputs);
-    return inputs;
+// Each takes about 10^8 discharges.
+constexpr Input kInputs[] = {
+    {"decay", 1, 1e-8, 2.718281828, 1, 100000002},
+    {"sign_flips", 1, -1.99999998, 1, -7.389056, 99999999},
+    {"scaled_by_2^-1000", 1, 1e-8, 2.5368735349108243e-301, 9.332636185032189e-302, 100000002},
+    {"subnormal", 1, 1e-8, 2e-308, 7.357588823428847e-309, 100000001},
+};
+
+// The values, as the compiler cannot see through them.
+template <class T>
+T opaque(T value) {
+    benchmark::DoNotOptimize(value);
+    return value;
 }
 
-void report_time_per_step(benchmark::State& state) {
+void report_time_per_step(benchmark::State& state, std::int64_t steps) {
     state.counters["s_per_step"] = benchmark::Counter(
-        static_cast<double>(kSteps),
-        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+        static_cast<double>(steps), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
-void bare_multiply_divide(benchmark::State& state) {
-    for (auto _ : state) {
-        const Inputs in = opaque_inputs();
-        const double d = in.c1 + in.c2;
-        double v = in.v1;
-        for (std::int64_t i = 0; i < kSteps; ++i) v = in.c1 * v / d;
-        benchmark::DoNotOptimize(v);
-    }
-    report_time_per_step(state);
-}
-
-BENCH_FMA_TARGET double multiply_fma_steps(double c1, double v, double r, double t) {
-    for (std::int64_t i = 0; i < kSteps; ++i) v = std::fma(c1 * v, r, t);
+BENCH_FMA_TARGET double multiply_fma_steps(double c1, double v, double r, double t, std::int64_t steps) {
+    for (std::int64_t i = 0; i < steps; ++i) v = std::fma(c1 * v, r, t);
     return v;
 }
 
-void bare_multiply_fma(benchmark::State& state) {
+void floor_loop(benchmark::State& state, const Input& input) {
     if (!kondensator::fma_discharges_available()) {
         state.SkipWithError("no FMA on this processor");
         return;
     }
     for (auto _ : state) {
-        const Inputs in = opaque_inputs();
-        benchmark::DoNotOptimize(multiply_fma_steps(in.c1, in.v1, 1 / (in.c1 + in.c2), in.addend));
+        const Input in = opaque(input);
+        benchmark::DoNotOptimize(multiply_fma_steps(in.c1, in.v1, 1 / (in.c1 + in.c2), opaque(0.0), in.discharges));
     }
-    report_time_per_step(state);
+    report_time_per_step(state, input.discharges);
 }
 
-void program_discharge_loop(benchmark::State& state) {
+void bare_multiply_divide(benchmark::State& state, const Input& input) {
     for (auto _ : state) {
-        const Inputs in = opaque_inputs();
+        const Input in = opaque(input);
+        const double d = in.c1 + in.c2;
+        double v = in.v1;
+        for (std::int64_t i = 0; i < in.discharges; ++i) v = in.c1 * v / d;
+        benchmark::DoNotOptimize(v);
+    }
+    report_time_per_step(state, input.discharges);
+}
+
+void program_loop(benchmark::State& state, const Input& input) {
+    for (auto _ : state) {
+        const Input in = opaque(input);
         const auto result = kondensator::count_discharges(in.c1, in.c2, in.v1, in.vend);
-        if (result.count != kSteps) state.SkipWithError("unexpected number of discharges");
+        if (result.count != input.discharges) state.SkipWithError("unexpected number of discharges");
         benchmark::DoNotOptimize(result);
     }
-    report_time_per_step(state);
+    report_time_per_step(state, input.discharges);
 }
 
-BENCHMARK(bare_multiply_divide)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
-BENCHMARK(bare_multiply_fma)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
-BENCHMARK(program_discharge_loop)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
+void register_benchmarks() {
+    const auto add = [](const std::string& name, void (*run)(benchmark::State&, const Input&), const Input& input) {
+        benchmark::RegisterBenchmark(name.c_str(), run, input)
+            ->Unit(benchmark::kMillisecond)
+            ->Repetitions(5)
+            ->ReportAggregatesOnly();
+    };
+    add("floor/decay", floor_loop, kInputs[0]);
+    add("bare_multiply_divide/decay", bare_multiply_divide, kInputs[0]);
+    for (const Input& input : kInputs) add(std::string("program/") + input.name, program_loop, input);
+}
 
-// Keeps the median time of each benchmark to print their ratio at the end.
+// Keeps the median time of each benchmark to print the ratios at the end.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
@@ -95,11 +108,22 @@ public:
             if (run.aggregate_name == "median") medians_[run.run_name.function_name] = run.GetAdjustedRealTime();
         }
     }
-    void print_ratio(const char* baseline, const char* label) const {
-        const auto bare = medians_.find(baseline);
-        const auto loop = medians_.find("program_discharge_loop");
-        if (bare == medians_.end() || loop == medians_.end()) return;
-        std::printf("discharge loop / %s (medians): %.3f\n", label, loop->second / bare->second);
+    // Every input has about the same number of discharges as the decay,
+    // whose floor loop is timed; the ratio is scaled to the input's own count.
+    void print_ratios() const {
+        const auto floor = medians_.find("floor/decay");
+        if (floor == medians_.end()) return;
+        const auto per_step = [&](const char* name, std::int32_t discharges) {
+            const auto found = medians_.find(name);
+            return found == medians_.end() ? NAN : found->second / discharges;
+        };
+        const double floor_per_step = per_step("floor/decay", kInputs[0].discharges);
+        std::printf("bare multiply-divide / floor: %.3f\n",
+                    per_step("bare_multiply_divide/decay", kInputs[0].discharges) / floor_per_step);
+        for (const Input& input : kInputs) {
+            const std::string name = std::string("program/") + input.name;
+            std::printf("%s / floor: %.3f\n", input.name, per_step(name.c_str(), input.discharges) / floor_per_step);
+        }
     }
 
 private:
@@ -110,10 +134,10 @@ private:
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
+    register_benchmarks();
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.print_ratio("bare_multiply_divide", "bare multiply-divide");
-    reporter.print_ratio("bare_multiply_fma", "bare multiply-FMA");
+    reporter.print_ratios();
     benchmark::Shutdown();
     return 0;
 }

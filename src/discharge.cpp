@@ -11,25 +11,15 @@ namespace kondensator {
 
 namespace {
 
-// How many discharges the plain loop takes on when the FMA loop stops short:
-// enough to make its turns cheap below the FMA loop's range, few enough that a
-// quotient the FMA loop could not vouch for costs little.
-constexpr std::int32_t kPlainTurn = 1024;
-
 LoopState run_fast_discharges(LoopState state, const Discharger& discharger, double vend, std::int32_t limit,
                               DischargeKernel kernel) noexcept {
-    if (!discharger.has_scaled_operands()) {
-        return state;
-    }
     switch (kernel) {
         case DischargeKernel::exact:
             return state;
         case DischargeKernel::plain:
-            return run_plain_discharges(state, discharger, vend, limit);
+            return discharger.has_scaled_operands() ? run_plain_discharges(state, discharger, vend, limit) : state;
         case DischargeKernel::fma:
-            state = run_fma_discharges(state, discharger, vend, limit);
-            return run_plain_discharges(state, discharger, vend,
-                                        limit - state.count > kPlainTurn ? state.count + kPlainTurn : limit);
+            return run_fma_discharges(state, discharger, vend, limit);
     }
     return state;
 }
@@ -45,29 +35,39 @@ DischargeKernel fastest_discharge_kernel() noexcept {
     return fma_discharges_available() ? DischargeKernel::fma : DischargeKernel::plain;
 }
 
-// Each discharge depends on the voltage alone, through a monotonic function,
-// so a voltage that never falls below vend ends up repeating: a discharge
-// leaves it where it was, or (when c1 / (c1 + c2) is negative) where it was two
-// discharges back. Seeing that is enough to know the loop would run for ever.
+// Each discharge depends on the voltage alone, through a monotonic function
+// of its magnitude, so a voltage that never falls below vend ends up
+// repeating: a discharge leaves it where it was, or (when c1 / (c1 + c2) is
+// negative) where it was two discharges back. Seeing that is enough to know
+// the loop would run for ever.
+//
+// The fast loops go as far as they can vouch for; where one stops without a
+// discharge done, the exact step takes the next one.
 DischargeRun run_discharges(double c1, double c2, double v1, double vend, std::int32_t limit,
                             DischargeKernel kernel) noexcept {
     const Discharger discharger(c1, c2);
-    if (kernel == DischargeKernel::fma && !(fma_discharges_available() && discharger.keeps_sign())) {
+    if (kernel == DischargeKernel::fma && !fma_discharges_available()) {
         kernel = DischargeKernel::plain;
     }
     LoopState state{v1, NAN, 0};
+    std::int32_t exact_steps = 0;
     for (;;) {
-        state = run_fast_discharges(state, discharger, vend, limit, kernel);
         if (!(state.v >= vend)) {
-            return {{DischargeCount::Kind::fell_below, state.count}, state.v};
+            return {{DischargeCount::Kind::fell_below, state.count}, state.v, exact_steps};
         }
         if (state.count == limit) {
-            return {{DischargeCount::Kind::limit_exceeded, state.count}, state.v};
+            return {{DischargeCount::Kind::limit_exceeded, state.count}, state.v, exact_steps};
+        }
+        const LoopState fast = run_fast_discharges(state, discharger, vend, limit, kernel);
+        if (fast.count != state.count) {
+            state = fast;
+            continue;
         }
         const double next = discharger.exact_step(state.v);
         ++state.count;
+        ++exact_steps;
         if ((next == state.v || next == state.previous) && next >= vend) {
-            return {{DischargeCount::Kind::never_falls, state.count}, next};
+            return {{DischargeCount::Kind::never_falls, state.count}, next, exact_steps};
         }
         state.previous = state.v;
         state.v = next;

@@ -46,7 +46,8 @@ enum class DischargeKernel {
 
 struct DischargeRun {
     DischargeCount result;
-    double voltage;  // the voltage of capacitor 1 after the last discharge
+    double voltage;            // the voltage of capacitor 1 after the last discharge
+    std::int32_t exact_steps;  // how many of the discharges the exact step had to take
 };
 
 // count_discharges without the bounds: every discharge is carried out.

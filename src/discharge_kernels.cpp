@@ -14,6 +14,7 @@
 // Where the FMA loop may run. AArch64 always has an FMA; on x86-64 the loop is
 // compiled for the FMA extension and picked at run time from what the
 // processor reports. Elsewhere it is compiled without one and never picked.
+// Its pieces are always inlined into it, so they are compiled for it too.
 #if defined(__aarch64__) || defined(__FMA__)
 #define KONDENSATOR_FMA_TARGET
 #define KONDENSATOR_FMA_ALWAYS 1
@@ -22,6 +23,11 @@
 #define KONDENSATOR_FMA_DETECTED 1
 #else
 #define KONDENSATOR_FMA_TARGET
+#endif
+#if defined(__GNUC__) || defined(__clang__)
+#define KONDENSATOR_FMA_PIECE KONDENSATOR_FMA_TARGET __attribute__((always_inline)) inline
+#else
+#define KONDENSATOR_FMA_PIECE inline
 #endif
 
 namespace kondensator {
@@ -52,51 +58,11 @@ bool repeats(std::uint64_t next_bits, double v, std::uint64_t previous_bits) {
 // vouches for the product too.
 constexpr std::uint64_t kPlainLowest = bits(2 * DBL_MIN) + 1;
 
-// The smallest quotient the FMA check is sound for: see run_fma_discharges.
-constexpr std::uint64_t kFmaLowest = bits(0x1p-960);
-
-// For a normal q, and a positive double `scale` whose product with the
-// result stays normal: the bits of 2^E * scale, where 2^E <= x < 2^(E+1) for
-// the double x just below |q|. The gap between x and |q| is 2^(E-52).
-// Multiplying by a power of two adds to the exponent field, so this stays in
-// the integer unit, away from the floating-point units.
-std::uint64_t scaled_binade_below(std::uint64_t q_bits, std::uint64_t scale_bits) {
-    return (((q_bits - 1) & kExponentField) - bits(1.0)) + scale_bits;
-}
-
-// An interval of bit patterns, as one unsigned comparison tests it.
-struct QuotientRange {
-    std::uint64_t low;
-    std::uint64_t span;
-
-    [[nodiscard]] bool holds(std::uint64_t x_bits) const { return x_bits - low <= span; }
-};
-
-// The bit patterns of the doubles of one sign whose magnitude lies in
-// [lowest, DBL_MAX] and that are at or above vend, or nothing where there are
-// none. They form one interval: the doubles of one sign are ordered as their
-// bit patterns are, the negative ones in reverse.
-std::optional<QuotientRange> quotients_at_or_above(double vend, std::uint64_t lowest_bits, bool negative) {
-    constexpr std::uint64_t kSign = std::uint64_t{1} << 63;
-    std::uint64_t low = lowest_bits;
-    std::uint64_t high = bits(DBL_MAX);
-    if (!negative && vend > 0) {
-        low = std::max(low, bits(vend));
-    } else if (negative) {
-        high = vend < 0 ? std::min(high, bits(-vend)) : 0;
-    }
-    if (high < low) {
-        return std::nullopt;
-    }
-    const std::uint64_t sign = negative ? kSign : 0;
-    return QuotientRange{sign | low, high - low};
-}
-
 }  // namespace
 
 // With nothing but the multiply and divide on its dependency chain, and no
 // call to keep values out of registers, this is the program's hot path where
-// the FMA loop does not run.
+// the processor has no FMA.
 LoopState run_plain_discharges(LoopState state, const Discharger& discharger, double vend,
                                std::int32_t limit) noexcept {
     const double c1 = discharger.scaled_c1();
@@ -127,74 +93,267 @@ bool fma_discharges_available() noexcept {
 #endif
 }
 
-// The divisor s (the scaled sum) is the same in every discharge, so 1/s is
-// prepared once as a double-word zh + zl, after Brisebarre, Muller and Raina,
-// "Accelerating correctly rounded floating-point division when the divisor is
-// known in advance" (IEEE Transactions on Computers 53(8), 2004). A discharge
-// forms the product p = RN(c1 * v), exactly as the plain loop does, and the
-// quotient q = RN(p * zh + v * w) with w = RN(c1 * zl): the correction v * w
-// depends on v alone, so one multiply and one FMA lie on the chain from one
-// voltage to the next.
+// The FMA loop.
 //
-// Why a quotient that passes the check is RN(p / s), the plain loop's
-// quotient. The second FMA gives RN(p - q * s). Let g be the gap between |q|
-// and the double just below it; the gap above |q| is g or 2g, so every real
-// number within less than g/2 of q rounds to q. h = (g/2) |s| is computed
-// exactly: a power of two times |s|, and a normal double for |q| >= 2^-960.
-// Rounding is monotonic and h is a double, so |RN(p - q s)| < h implies
-// |p - q s| < h, that is |p/s - q| < g/2, and q = RN(p/s). Then
-// |p| > |s| (|q| - g/2) is normal too, so q is the quotient of the exact step,
-// as in the plain loop. How q was formed decides only how often the check
-// passes, never whether a quotient that passed is right: zh + zl is 1/s to
-// about 2^-106 and v * w is p * zl to about 2^-52 of itself, so
-// p * zh + v * w is p/s to a few units of 2^-105 of itself, and q misses
-// RN(p/s) only when p/s lies that close to a midpoint between two doubles.
+// It works on magnitudes. With a = |scaled c1|, s = |scaled sum| and u = |v|,
+// a discharge gives |v'| = RN(RN(a u) / s), since rounding to nearest is
+// symmetric about zero, and v' has the sign of v where c1 / (c1 + c2) > 0 and
+// the other sign where it is negative. The magnitudes therefore follow one
+// increasing function of the magnitude, whichever way the signs go: they move
+// in one direction, and a voltage can repeat one of the two before it only
+// once the magnitude stays where it is. The loop stops there, and the exact
+// step decides.
 //
-// The loop runs only where c1 / (c1 + c2) > 0. Then a discharge keeps the sign
-// of the voltage, so the quotients it may take (of that sign, from 2^-960 up
-// to the largest double, at or above vend) form one interval of bit patterns;
-// and a discharge is a monotonic function of the voltage, so the voltages
-// move in one direction and can repeat only by staying where they are. Every
-// check but the remainder's is then one comparison.
+// The loop carries a chain value x, from which each discharge is computed,
+// and stops before the first discharge it cannot vouch for. The pieces:
+// - a domain maps the magnitudes of one range onto chain values (a power of
+//   two scales them, or the grid of the subnormals is laid over them) and
+//   says how a discharge goes from one chain value to the next;
+// - the swings say which signs the coming voltages take, and so which
+//   magnitudes keep them at or above vend;
+// - a range of bit patterns holds the chain values the loop may go to;
+// - the quotient check proves each quotient equal to the exact step's.
+
+namespace {
+
+// The divisor s is the same in every discharge, so 1/s is prepared once as a
+// double-word zh + zl, after Brisebarre, Muller and Raina, "Accelerating
+// correctly rounded floating-point division when the divisor is known in
+// advance" (IEEE Transactions on Computers 53(8), 2004). A discharge forms
+// the product p = RN(a u), and the quotient q = RN(p * zh + u * w) with
+// w = RN(a * zl): the correction u * w depends on u alone, so one multiply
+// and one FMA lie on the chain from one voltage to the next.
+//
+// Why a quotient that passes the check is RN(p / s). The check FMA gives
+// RN(p - q * s). Let g be the gap between q and the double just below it; the
+// gap above q is g or 2g, so every real number within less than g/2 of q
+// rounds to q. h = (g/2) s is computed exactly: a power of two times s, and a
+// normal double for q >= 2^-960. Rounding is monotonic and h is a double, so
+// |RN(p - q s)| < h implies |p - q s| < h, that is |p/s - q| < g/2, and
+// q = RN(p/s). Then p > s (q - g/2) is normal too, so it is the 53-bit
+// product of the exact step, and q its 53-bit quotient. How q was formed
+// decides only how often the check passes, never whether a quotient that
+// passed is right: zh + zl is 1/s to about 2^-106 and u * w is p * zl to about
+// 2^-52 of itself, so p * zh + u * w is p/s to a few units of 2^-105 of
+// itself, and q misses RN(p/s) only when p/s lies that close to a midpoint.
+struct Reciprocal {
+    double c1;          // a
+    double divisor;     // s, in [0.5, 1)
+    double high;        // zh
+    double correction;  // w
+    std::uint64_t half_gap_scale;  // the bits of s * 2^-53
+
+    KONDENSATOR_FMA_PIECE static Reciprocal of(const Discharger& discharger) {
+        const double c1 = std::fabs(discharger.scaled_c1());
+        const double divisor = std::fabs(discharger.scaled_sum());
+        const double high = 1.0 / divisor;
+        const double low = std::fma(-divisor, high, 1.0) / divisor;
+        return {c1, divisor, high, c1 * low, bits(divisor * 0x1p-53)};
+    }
+};
+
+// For a q of at least 2^-960: the bits of h = (g/2) s, where g is the gap
+// between q and the double x just below it. With 2^E <= x < 2^(E+1), g is
+// 2^(E-52) and h is 2^E times s * 2^-53. Multiplying by a power of two adds to
+// the exponent field, so this stays in the integer unit, away from the
+// floating-point units.
+KONDENSATOR_FMA_PIECE std::uint64_t half_gap_times_divisor(std::uint64_t q_bits, std::uint64_t half_gap_scale) {
+    return (((q_bits - 1) & kExponentField) - bits(1.0)) + half_gap_scale;
+}
+
+// One discharge as the chain computes it from the chain value x.
+struct Step {
+    double product;   // p
+    double quotient;  // q
+    double next;      // the chain value of q
+};
+
+// A closed interval of magnitudes.
+struct Magnitudes {
+    double lowest;
+    double highest;
+};
+
+// Normal voltages, scaled by 2^K. A power of two scales the product and the
+// quotient exactly, so the scaled chain rounds exactly as the exact step does
+// while the scaled quotient is at least 2^-960 (for the check) and at most the
+// largest double, and the unscaled one is normal (not rounded again).
+struct ScaledDomain {
+    int scale;  // K
+
+    // Small voltages run scaled, so that the loop can take them down to the
+    // smallest normal and up 2^1024 beyond where they start.
+    static ScaledDomain for_voltage(double magnitude) { return {magnitude < 0x1p-512 ? 512 : 0}; }
+
+    [[nodiscard]] Magnitudes magnitudes() const {
+        return {std::max(DBL_MIN, std::ldexp(0x1p-960, -scale)), std::ldexp(DBL_MAX, -scale)};
+    }
+    [[nodiscard]] double chain_value(double magnitude) const { return std::ldexp(magnitude, scale); }
+    [[nodiscard]] double magnitude(double chain_value) const { return std::ldexp(chain_value, -scale); }
+
+    KONDENSATOR_FMA_PIECE double times(double m, double x) const { return m * x; }
+    KONDENSATOR_FMA_PIECE double next(double quotient) const { return quotient; }
+};
+
+// Subnormal voltages: the exact step rounds the 53-bit quotient once more, to
+// the grid of 2^-1074. Scaled by 2^1022, the subnormals become the multiples
+// of G = 2^-52 in [0, 1), and the chain value is x = 1 + scaled magnitude,
+// held exactly: [1, 2) is the binade whose ulp is G. So:
+// - RN(q + 1) is 1 plus q rounded to a multiple of G, ties to even, for
+//   0 < q < 1 - G/2 (1 is an even multiple of G); a larger q gives 2 or more,
+//   which the range refuses. That is the exact step's second rounding.
+// - fma(m, x, -m) is RN(m (x - 1)), rounded once: m * 1 is exact. So the
+//   products of the scaled magnitude come from x directly, and the chain is
+//   an FMA, an FMA and an addition.
+// - a chain value of at least 1 + G means a quotient above G/2 = 2^-53, far
+//   above 2^-960, so the range vouches for the check.
+// - the chain values stay below 2, so no hardware operation is subnormal.
+struct SubnormalDomain {
+    static constexpr int kScale = 1022;
+    static constexpr double kOne = 1.0;
+
+    [[nodiscard]] static Magnitudes magnitudes() { return {0x1p-1074, DBL_MIN - 0x1p-1074}; }
+    [[nodiscard]] static double chain_value(double magnitude) { return kOne + std::ldexp(magnitude, kScale); }
+    [[nodiscard]] static double magnitude(double chain_value) { return std::ldexp(chain_value - kOne, -kScale); }
+
+    KONDENSATOR_FMA_PIECE double times(double m, double x) const { return std::fma(m, x, -m); }
+    KONDENSATOR_FMA_PIECE double next(double quotient) const { return quotient + kOne; }
+};
+
+template <class Domain>
+KONDENSATOR_FMA_PIECE Step discharge_step(const Reciprocal& r, const Domain& domain, double x) {
+    const double product = domain.times(r.c1, x);
+    const double quotient = std::fma(product, r.high, domain.times(r.correction, x));
+    return {product, quotient, domain.next(quotient)};
+}
+
+// Which signs the coming voltages take: the sign of v alone, or, where
+// c1 / (c1 + c2) is negative, both in turn.
+struct Swings {
+    bool positive;
+    bool negative;
+
+    // The magnitudes, among `valid`, at which each of them is at or above
+    // vend, or nothing where there are none.
+    [[nodiscard]] std::optional<Magnitudes> at_or_above(double vend, Magnitudes valid) const {
+        if (positive && vend > 0) valid.lowest = std::max(valid.lowest, vend);
+        if (negative) valid.highest = vend < 0 ? std::min(valid.highest, -vend) : 0.0;
+        if (!(valid.lowest <= valid.highest)) return std::nullopt;
+        return valid;
+    }
+};
+
+// An interval of bit patterns, as one unsigned comparison tests it. The
+// chain values are positive, and positive doubles are ordered as their bits.
+struct ChainRange {
+    std::uint64_t low;
+    std::uint64_t span;
+
+    [[nodiscard]] bool holds(std::uint64_t x_bits) const { return x_bits - low <= span; }
+};
+
+// The checks of one discharge from the chain value with bits x_bits: the
+// quotient is the exact step's, the next chain value is in the range, and it
+// is not the same again.
+KONDENSATOR_FMA_PIECE bool vouched_for(const Reciprocal& r, ChainRange range, const Step& step, std::uint64_t x_bits) {
+    const std::uint64_t next_bits = bits(step.next);
+    const std::uint64_t remainder_bits = bits(std::fma(-step.quotient, r.divisor, step.product)) & kMagnitude;
+    return range.holds(next_bits) &&
+           remainder_bits < half_gap_times_divisor(bits(step.quotient), r.half_gap_scale) && next_bits != x_bits;
+}
+
+// Keeps the discharge after the one being checked ahead of the check in the
+// emitted code. The processor gives a ready operation of the chain priority
+// over the check only where the chain's operation comes first in program
+// order; otherwise the check's FMA and the chain's multiplies, all ready in
+// the same cycle, share two pipes and the chain waits a cycle. Neither GCC
+// nor Clang keeps this order by itself. The empty asm takes the next chain
+// value as computed and hands back the checked values as new, so the
+// compiler can move neither across it.
+KONDENSATOR_FMA_PIECE void keep_ahead_of_check([[maybe_unused]] Step& following, [[maybe_unused]] Step& checked) {
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+    asm("" : "+x"(checked.product), "+x"(checked.quotient), "+x"(checked.next) : "x"(following.next));
+#elif defined(__aarch64__) && (defined(__GNUC__) || defined(__clang__))
+    asm("" : "+w"(checked.product), "+w"(checked.quotient), "+w"(checked.next) : "w"(following.next));
+#endif
+}
+
+// What a segment of the loop did: the chain values after the last discharge
+// it vouched for and the one before (that one only where done > 0), as bits,
+// and how many it vouched for.
+struct Segment {
+    std::uint64_t last_bits;
+    std::uint64_t before_bits;
+    std::int32_t done;
+};
+
+// Checks `pending` while `following` is computed; false where the loop stops.
+template <class Domain>
+KONDENSATOR_FMA_PIECE bool turn(const Reciprocal& r, const Domain& domain, ChainRange range, std::int32_t limit,
+                                Step& pending, Step& following, Segment& segment) {
+    following = discharge_step(r, domain, pending.next);
+    keep_ahead_of_check(following, pending);
+    if (!vouched_for(r, range, pending, segment.last_bits)) return false;
+    segment.before_bits = segment.last_bits;
+    segment.last_bits = bits(pending.next);
+    return ++segment.done != limit;
+}
+
+// The skeleton: discharge, check, stop before what it cannot vouch for. The
+// check of a discharge runs while the next one is already on its way; when it
+// fails, nothing of the next one is used. Two steps a turn, so that neither
+// step's values are copied along the chain; out of line, so that the loop has
+// the registers to itself. limit > 0.
+template <class Domain>
+KONDENSATOR_FMA_TARGET __attribute__((noinline)) Segment run_segment(Reciprocal r, Domain domain, ChainRange range,
+                                                                    std::uint64_t start_bits, std::int32_t limit) {
+    Segment segment{start_bits, 0, 0};
+    Step a = discharge_step(r, domain, std::bit_cast<double>(start_bits));
+    Step b{};
+    while (turn(r, domain, range, limit, a, b, segment) && turn(r, domain, range, limit, b, a, segment)) {
+    }
+    return segment;
+}
+
+// Runs one domain from the loop state, and hands back the state with the
+// voltages unscaled and their signs restored.
+template <class Domain>
+KONDENSATOR_FMA_TARGET LoopState run_in_domain(const LoopState& state, const Discharger& discharger, const Domain& domain,
+                                               double vend, std::int32_t limit) {
+    const bool negative = std::signbit(state.v);
+    const bool flips = std::signbit(discharger.scaled_c1()) != std::signbit(discharger.scaled_sum());
+    const Swings swings{!negative || flips, negative || flips};
+    const auto magnitudes = swings.at_or_above(vend, domain.magnitudes());
+    if (!magnitudes) return state;
+    const std::uint64_t low = bits(domain.chain_value(magnitudes->lowest));
+    const ChainRange range{low, bits(domain.chain_value(magnitudes->highest)) - low};
+
+    const Segment segment = run_segment(Reciprocal::of(discharger), domain, range,
+                                        bits(domain.chain_value(std::fabs(state.v))), limit - state.count);
+    if (segment.done == 0) return state;
+    // The voltage after discharge n has the sign of v, or that of v times (-1)^n.
+    const auto voltage = [&](std::uint64_t chain_bits, std::int32_t n) {
+        const bool sign = negative != (flips && n % 2 != 0);
+        return std::copysign(domain.magnitude(std::bit_cast<double>(chain_bits)), sign ? -1.0 : 1.0);
+    };
+    return {voltage(segment.last_bits, segment.done), voltage(segment.before_bits, segment.done - 1),
+            state.count + segment.done};
+}
+
+}  // namespace
+
 KONDENSATOR_FMA_TARGET
 LoopState run_fma_discharges(LoopState state, const Discharger& discharger, double vend,
                              std::int32_t limit) noexcept {
-    if (!discharger.keeps_sign() || !(state.v >= vend) || state.count == limit) {
+    const double magnitude = std::fabs(state.v);
+    if (!discharger.has_scaled_operands() || !(state.v >= vend) || state.count == limit || !(magnitude > 0) ||
+        !(magnitude <= DBL_MAX)) {
         return state;
     }
-    const auto range = quotients_at_or_above(vend, kFmaLowest, std::signbit(state.v));
-    if (!range) {
-        return state;
+    if (magnitude < DBL_MIN) {
+        return run_in_domain(state, discharger, SubnormalDomain{}, vend, limit);
     }
-    const double c1 = discharger.scaled_c1();
-    const double divisor = discharger.scaled_sum();
-    const double reciprocal = 1.0 / divisor;
-    const double reciprocal_low = std::fma(-divisor, reciprocal, 1.0) / divisor;
-    const double correction = c1 * reciprocal_low;
-    const std::uint64_t half_gap_scale = bits(std::fabs(divisor) * 0x1p-53);
-
-    double v = state.v;
-    std::uint64_t v_bits = bits(v);
-    std::uint64_t previous_bits = bits(state.previous);
-    std::int32_t remaining = limit - state.count;
-    for (;;) {
-        const double product = c1 * v;
-        const double next = std::fma(product, reciprocal, v * correction);
-        const std::uint64_t next_bits = bits(next);
-        // Nonnegative doubles compare as their bit patterns do.
-        const std::uint64_t remainder_bits = bits(std::fma(-next, divisor, product)) & kMagnitude;
-        if (!range->holds(next_bits) || !(remainder_bits < scaled_binade_below(next_bits, half_gap_scale)) ||
-            next_bits == v_bits) {
-            break;
-        }
-        previous_bits = v_bits;
-        v_bits = next_bits;
-        v = next;
-        if (--remaining == 0) {
-            break;
-        }
-    }
-    return {std::bit_cast<double>(v_bits), std::bit_cast<double>(previous_bits), limit - remaining};
+    return run_in_domain(state, discharger, ScaledDomain::for_voltage(magnitude), vend, limit);
 }
 
 }  // namespace kondensator

@@ -28,7 +28,9 @@ struct LoopState {
 [[nodiscard]] bool fma_discharges_available() noexcept;
 
 // Replaces the divide by a multiply and an FMA with a prepared reciprocal and
-// proves every quotient with a second FMA. Only where fma_discharges_available().
+// proves every quotient with a second FMA; runs for voltages of either sign,
+// normal or subnormal, whether or not the sign flips at every discharge.
+// Only where fma_discharges_available().
 [[nodiscard]] LoopState run_fma_discharges(LoopState state, const Discharger& discharger, double vend,
                                            std::int32_t limit) noexcept;
 
