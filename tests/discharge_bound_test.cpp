@@ -14,69 +14,115 @@ namespace {
 
 using kondensator::DischargeCount;
 
-// Inputs whose discharges would end after about `limit + offset` discharges:
-// by falling below a positive vend, or, with vend at or below zero, by
-// reaching the subnormals, where the voltage soon repeats.
+// One kind of input for each way the magnitude of the voltage can move
+// monotonically, with a rough guess of when its discharges end: after
+// `drop` = (limit + offset) * l, where l = |ln(c1 / (c1 + c2))|, the voltage
+// has moved from v1 to where the discharges stop. `sharp` kinds end where
+// the guess says; the others stick near the subnormal level 2^-1075 / l, and
+// the bounds keep a factor of a few clear of it.
 struct Input {
     double c1, c2, v1, vend;
 };
 
-enum class Ending { below_vend, subnormal_positive, subnormal_negative };
+struct Kind {
+    const char* name;
+    bool sharp;
+    double ratio_sign;  // of c1 / (c1 + c2)
+    bool grows;
+    Input (*make)(double c1, double c2, double drop, double l, double u);
+};
 
-Input input_ending_near(std::mt19937_64& random, Ending ending, std::int32_t limit, double offset) {
+double stuck(double l) { return 0x1p-1074 / (2 * l); }
+
+const Kind kKinds[] = {
+    {"decay below vend", true, 1, false,
+     [](double c1, double c2, double drop, double, double u) {
+         const double v1 = std::ldexp(1 + u, static_cast<int>(u * 400) - 200);
+         return Input{c1, c2, v1, v1 * std::exp(-drop)};
+     }},
+    {"decay into the subnormals", false, 1, false,
+     [](double c1, double c2, double drop, double l, double u) {
+         return Input{c1, c2, stuck(l) * std::exp(drop), u < 0.5 ? 0.0 : -1.0};
+     }},
+    {"rise of a negative voltage", false, 1, false,
+     [](double c1, double c2, double drop, double l, double u) {
+         const double v1 = -stuck(l) * std::exp(drop);
+         return Input{c1, c2, v1, u < 0.5 ? -HUGE_VAL : 2 * v1};
+     }},
+    {"sign flips, shrinking", false, -1, false,
+     [](double c1, double c2, double drop, double l, double u) {
+         const double v1 = (u < 0.5 ? -1 : 1) * stuck(l) * std::exp(drop);
+         return Input{c1, c2, v1, u < 0.25 || u > 0.75 ? -HUGE_VAL : -2 * std::fabs(v1)};
+     }},
+    {"growth to overflow", true, 1, true,
+     [](double c1, double c2, double drop, double, double u) {
+         const double v1 = DBL_MAX * std::exp(-drop);
+         return Input{c1, c2, v1, u < 0.5 ? v1 : -1.0};
+     }},
+    {"growth of a negative voltage", true, 1, true,
+     [](double c1, double c2, double drop, double, double u) {
+         const double v1 = -std::ldexp(1 + u, static_cast<int>(u * 400) - 200);
+         return Input{c1, c2, v1, v1 * std::exp(drop)};
+     }},
+    {"sign flips, growing", true, -1, true,
+     [](double c1, double c2, double drop, double, double u) {
+         const double v1 = std::ldexp(1 + u, static_cast<int>(u * 400) - 200);
+         return Input{c1, c2, u < 0.5 ? v1 : -v1, -v1 * std::exp(drop)};
+     }},
+    {"growth out of the subnormals", false, 1, true,
+     [](double c1, double c2, double drop, double l, double u) {
+         const double v1 = -std::max(64 * stuck(l), DBL_MIN * std::exp(drop - 700 * u));
+         return Input{c1, c2, v1, v1 * std::exp(drop)};
+     }},
+};
+
+// c1 / (c1 + c2) = ratio_sign * e^(-l) or e^(l), for a c1 of either sign.
+std::pair<double, double> capacitances(std::mt19937_64& random, const Kind& kind, double l) {
     std::uniform_real_distribution<double> unit(0.0, 1.0);
-    // The logarithm of the voltage shrinks by 1e-3 to 500 over `limit` discharges.
-    const double lambda = std::exp(std::log(1e-3 / limit) + unit(random) * std::log(5e5));
-    const double sign = random() % 4 == 0 ? -1.0 : 1.0;  // both capacitances negative
+    const double sign = random() % 4 == 0 ? -1.0 : 1.0;
     const double c1 = sign * std::ldexp(1 + unit(random), static_cast<int>(random() % 100) - 50);
-    const double c2 = c1 * std::expm1(lambda);
-    const double drop = (limit + offset) * std::log1p(c2 / c1);  // ln |v1| - ln |v_n|
-    switch (ending) {
-        case Ending::below_vend: {
-            const double v1 = std::ldexp(1 + unit(random), static_cast<int>(random() % 200));
-            return {c1, c2, v1, v1 * std::exp(-drop)};
-        }
-        case Ending::subnormal_positive:
-            return {c1, c2, DBL_MIN * std::exp(drop), random() % 2 ? 0.0 : -1.0};
-        case Ending::subnormal_negative:
-            break;
-    }
-    const double v1 = -DBL_MIN * std::exp(drop);
-    return {c1, c2, v1, random() % 2 ? -HUGE_VAL : v1 * 2};
+    const double sum = kind.ratio_sign * c1 * std::exp(kind.grows ? -l : l);
+    return {c1, sum - c1};
 }
 
 TEST(DischargeBound, EarlyAnswerOnlyWhereTheDischargesReachTheLimit) {
     std::mt19937_64 random(2026);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
-    int far_beyond = 0, answered_early = 0;
-    for (int i = 0; i < 300; ++i) {
-        // Near the subnormals only the exact step discharges exactly, so
-        // those inputs get the smaller limits.
-        const auto ending = static_cast<Ending>(i / 3 % 3);
-        const double most = ending == Ending::below_vend ? 1e6 : 2e4;
-        const auto limit = static_cast<std::int32_t>(std::exp(std::log(1e3) + unit(random) * std::log(most / 1e3)));
-        // A third of the inputs end within a few discharges of the limit,
-        // the others far before or far beyond it.
-        const double offset = i % 3 == 0 ? static_cast<double>(random() % 11) - 5
-                                         : (unit(random) - 0.5) * 0.5 * limit;
-        const Input in = input_ending_near(random, ending, limit, offset);
-        SCOPED_TRACE(testing::Message() << std::hexfloat << in.c1 << ", " << in.c2 << ", " << in.v1 << ", "
-                                        << in.vend << " limit " << limit << " offset " << offset);
-        const bool early = kondensator::bounds_prove_limit_reached(in.c1, in.c2, in.v1, in.vend, limit);
-        const DischargeCount carried_out =
-            kondensator::run_discharges(in.c1, in.c2, in.v1, in.vend, limit, kondensator::fastest_discharge_kernel())
-                .result;
-        if (early) {
-            EXPECT_EQ(carried_out, (DischargeCount{DischargeCount::Kind::limit_exceeded, limit}));
+    for (const Kind& kind : kKinds) {
+        int far_beyond = 0, answered_early = 0;
+        for (int i = 0; i < 60; ++i) {
+            const auto limit = static_cast<std::int32_t>(std::exp(std::log(1e3) + unit(random) * std::log(1e3)));
+            // A third of the inputs end within a few discharges of the limit,
+            // the others far before or far beyond it.
+            const double offset = i % 3 == 0 ? static_cast<double>(random() % 11) - 5
+                                             : (unit(random) - 0.5) * 0.5 * limit;
+            // The logarithm of the voltage moves by up to 500 over `limit`
+            // discharges: by 1e-3 at least, or by 20 where the end is not sharp.
+            const double least = kind.sharp ? 1e-3 : 20;
+            const double l = std::exp(std::log(least / limit) + unit(random) * std::log(500 / least));
+            const auto [c1, c2] = capacitances(random, kind, l);
+            const Input in = kind.make(c1, c2, (limit + offset) * l, l, unit(random));
+            SCOPED_TRACE(testing::Message() << kind.name << ": " << std::hexfloat << in.c1 << ", " << in.c2 << ", "
+                                            << in.v1 << ", " << in.vend << " limit " << std::dec << limit
+                                            << " offset " << offset);
+            const bool early = kondensator::bounds_prove_limit_reached(in.c1, in.c2, in.v1, in.vend, limit);
+            const DischargeCount carried_out =
+                kondensator::run_discharges(in.c1, in.c2, in.v1, in.vend, limit,
+                                            kondensator::fastest_discharge_kernel())
+                    .result;
+            if (early) {
+                EXPECT_EQ(carried_out, (DischargeCount{DischargeCount::Kind::limit_exceeded, limit}));
+            }
+            if (offset > 0.05 * limit && (kind.sharp || offset * l > 4)) {
+                ++far_beyond;
+                answered_early += early;
+            }
         }
-        if (offset > 0.05 * limit) {
-            ++far_beyond;
-            answered_early += early;
-        }
+        std::cout << kind.name << ": " << answered_early << " of " << far_beyond
+                  << " inputs far beyond the limit answered early\n";
+        EXPECT_GT(far_beyond, 5) << kind.name;
+        EXPECT_GE(answered_early, far_beyond * 9 / 10) << kind.name;
     }
-    std::cout << answered_early << " of " << far_beyond << " inputs far beyond the limit answered early\n";
-    EXPECT_GT(far_beyond, 50);
-    EXPECT_GE(answered_early, far_beyond * 9 / 10);
 }
 
 // The limit itself: a run that ends exactly at the limit is not beyond it.

@@ -38,12 +38,31 @@ TEST(DischargeKernels, LongOrbitsAgreeWithTheExactStep) {
         {1, -0.5, 1, HUGE_VAL},                 // doubles up to infinity
         {1e300, 1e300, 1e10, 1},                // scaled operands
         {0x1p-1000, 0x1p-1010, 1e-300, 0},      // tiny capacitances
+        // The sign flips, |r| just below and just above 1, from either sign,
+        // with vend beyond the swings or among them.
+        {1, -2.00000001, -5, -1e300},
+        {1, -2.00000001, 1, -0.99999999},
+        {-1, 1.99999999, 1, -1.005},
+        {1, -1.99999999, -1, -HUGE_VAL},
+        // Voltages below 2^-960, decaying, and growing into the largest doubles.
+        {1, 1e-8, 0x1.5bf0a8b145769p-999, 0x1p-1000},
+        {1, -4e-3, 0x1p-1000, 0x1p-1000},
+        // Subnormal voltages: decays that stick, reach zero or cross vend,
+        // growth out of them, sign flips, and quotients at half a grid unit.
+        {1, 1e-3, 1e-310, 0},
+        {1, 3, -1e-310, -1},
+        {1, 2e-6, 1e-310, 5e-311},
+        {1, -1e-4, 1e-315, 1e-320},
+        {1, -2.001, 1e-310, -1e-300},
+        {1, -1.999, -1e-315, -1e-300},
+        {1, 1, 0x1.00001p-1040, -1},
+        {3, 1, 0x1.fffffp-1030, 0},
     };
     for (const Orbit& o : orbits) {
         SCOPED_TRACE(testing::Message() << o.c1 << ", " << o.c2 << ", " << o.v1 << ", " << o.vend);
-        const auto exact = run_discharges(o.c1, o.c2, o.v1, o.vend, 1'000'000, DischargeKernel::exact);
+        const auto exact = run_discharges(o.c1, o.c2, o.v1, o.vend, 500'000, DischargeKernel::exact);
         for (const DischargeKernel kernel : {DischargeKernel::plain, DischargeKernel::fma}) {
-            const auto fast = run_discharges(o.c1, o.c2, o.v1, o.vend, 1'000'000, kernel);
+            const auto fast = run_discharges(o.c1, o.c2, o.v1, o.vend, 500'000, kernel);
             EXPECT_EQ(fast.result, exact.result);
             EXPECT_EQ(bits(fast.voltage), bits(exact.voltage)) << fast.voltage << " " << exact.voltage;
         }
@@ -55,7 +74,9 @@ TEST(DischargeKernels, LongOrbitsAgreeWithTheExactStep) {
 // loop must refuse some of them, and every kernel must still discharge them
 // exactly. With c1 = 1 and c1 + c2 = S in [1, 2), a discharge is v / S; for an
 // odd 54-bit M with M * S = H * 2^54 + t, v = H * 2^-52 gives
-// v / S = M * 2^-54 - t * 2^-106 / S.
+// v / S = M * 2^-54 - t * 2^-106 / S. The loop starts one discharge earlier,
+// at a voltage that discharges to v: a refusal there must leave the state of
+// the discharge before, though the loop has the next one under way.
 TEST(DischargeKernels, QuotientsNearMidpointsAreRefusedOrExact) {
     if (!kondensator::fma_discharges_available()) GTEST_SKIP() << "no FMA on this processor";
     std::mt19937_64 random(42);
@@ -71,14 +92,47 @@ TEST(DischargeKernels, QuotientsNearMidpointsAreRefusedOrExact) {
         const double ms = std::fma(static_cast<double>(m - 1), static_cast<double>(s), static_cast<double>(s));
         const double c2 = std::ldexp(static_cast<double>(s), -52) - 1;
         const double v = std::ldexp(ms, -106);
-
         const kondensator::Discharger discharger(1, c2);
-        const auto first = kondensator::run_fma_discharges({v, NAN, 0}, discharger, 0, 1);
-        refused += first.count == 0;
         ASSERT_EQ(bits(run_discharges(1, c2, v, 0, 1, DischargeKernel::fma).voltage), bits(discharger.exact_step(v)))
             << std::hexfloat << "c2 = " << c2 << ", v = " << v;
+
+        // The exact orbit from a voltage before v; a discharge has slope
+        // 1 / S < 1, so one of the neighbours of v * S leads to v.
+        double orbit[4] = {v * (1 + c2), v, 0, 0};
+        while (discharger.exact_step(orbit[0]) < v) orbit[0] = std::nextafter(orbit[0], HUGE_VAL);
+        while (discharger.exact_step(orbit[0]) > v) orbit[0] = std::nextafter(orbit[0], 0.0);
+        if (discharger.exact_step(orbit[0]) != v) continue;
+        for (int k = 2; k < 4; ++k) orbit[k] = discharger.exact_step(orbit[k - 1]);
+        const auto loop = kondensator::run_fma_discharges({orbit[0], NAN, 0}, discharger, 0, 3);
+        ASSERT_EQ(bits(loop.v), bits(orbit[loop.count])) << std::hexfloat << "c2 = " << c2 << ", v = " << v;
+        if (loop.count > 0) {
+            ASSERT_EQ(bits(loop.previous), bits(orbit[loop.count - 1]));
+        }
+        refused += loop.count == 1;
     }
     EXPECT_GT(refused, 0);
+}
+
+// The timed inputs: the fast loops must carry out nearly all the discharges
+// themselves. A loop that refused every quotient would still give the right
+// answers, only as slowly as the exact step.
+TEST(DischargeKernels, FastLoopsCarryOutTheDischarges) {
+    struct Input { double c1, c2, v1, vend; bool plain_runs; };
+    const Input inputs[] = {
+        {1, 1e-8, 2.718281828, 1, true},                                          // decay
+        {1, -1.99999998, 1, -7.389056, true},                                     // sign flips
+        {1, 1e-8, 2.5368735349108243e-301, 9.332636185032189e-302, true},         // scaled by 2^-1000
+        {1, 1e-8, 2e-308, 7.357588823428847e-309, false},                        // subnormal
+    };
+    for (const Input& in : inputs) {
+        SCOPED_TRACE(testing::Message() << in.c1 << ", " << in.c2 << ", " << in.v1 << ", " << in.vend);
+        if (kondensator::fma_discharges_available()) {
+            EXPECT_LE(run_discharges(in.c1, in.c2, in.v1, in.vend, 1'000'000, DischargeKernel::fma).exact_steps, 2);
+        }
+        if (in.plain_runs) {
+            EXPECT_LE(run_discharges(in.c1, in.c2, in.v1, in.vend, 1'000'000, DischargeKernel::plain).exact_steps, 2);
+        }
+    }
 }
 
 }  // namespace
