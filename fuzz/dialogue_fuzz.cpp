@@ -31,12 +31,18 @@ bool is_count(std::string_view text) {
     return std::stoi(std::string(text)) <= kDischargeLimit;
 }
 
+// "ukjent (NAME WHY)", WHY saying what is wrong with the value NAME.
 bool is_unknown(std::string_view text) {
+    if (!text.starts_with("ukjent (")) return false;
+    text.remove_prefix(8);
     for (const std::string_view name : {"kapasitans kondensator 1", "kapasitans kondensator 2",
                                         "spenning kondensator 1", "sluttspenning"}) {
-        for (const std::string_view why : {" er ikke et tall)", " mangler)"}) {
-            if (text == std::string("ukjent (").append(name).append(why)) return true;
-        }
+        if (!text.starts_with(name)) continue;
+        const std::string_view why = text.substr(name.size());
+        const bool printable_behind = why.size() == 27 && why.starts_with(" har '") && why[6] >= 33 && why[6] <= 126 &&
+                                      why.ends_with("' rett etter tallet)");
+        return why == " er ikke et tall)" || why == " mangler)" || why == " har desimalkomma; bruk punktum)" ||
+               why == " har et ukjent tegn rett etter tallet)" || printable_behind;
     }
     return false;
 }

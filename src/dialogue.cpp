@@ -4,6 +4,7 @@
 #include <charconv>
 #include <istream>
 #include <ostream>
+#include <string>
 #include <string_view>
 
 #include "input_source.hpp"
@@ -50,9 +51,29 @@ void write_count(std::ostream& out, const DischargeCount& result) {
     }
 }
 
-void write_unread(std::ostream& out, const Question& question, ScanStatus status) {
-    out << "ukjent (" << question.name
-        << (status == ScanStatus::missing ? " mangler)" : " er ikke et tall)");
+bool is_digit(int c) { return c >= '0' && c <= '9'; }
+
+// What the result line says of a value that could not be read. A character
+// right behind the previous value's number, with no white space between, is
+// a mistake in that value as it was typed: a decimal comma, a unit, a stray
+// letter. The character that stopped the read is still the next in the input.
+std::string unread_value_text(const Question* previous, const Question& question, const ReadResult& read,
+                              InputSource& input) {
+    std::string text = "ukjent (";
+    if (read.status == ScanStatus::missing) return text.append(question.name).append(" mangler)");
+    if (previous == nullptr || read.skipped_space) return text.append(question.name).append(" er ikke et tall)");
+    text.append(previous->name);
+    const int c = input.peek();
+    if (c == ',' && is_digit(input.peek(1))) return text.append(" har desimalkomma; bruk punktum)");
+    if (c >= 33 && c <= 126) return text.append(" har '").append(1, static_cast<char>(c)).append("' rett etter tallet)");
+    return text.append(" har et ukjent tegn rett etter tallet)");
+}
+
+// Up to and including the line feed that ends the current line, or to the end
+// of the input.
+void discard_rest_of_line(InputSource& input) {
+    for (int c = input.take(); c != '\n' && c != InputSource::kEnd; c = input.take()) {
+    }
 }
 
 }  // namespace
@@ -60,24 +81,24 @@ void write_unread(std::ostream& out, const Question& question, ScanStatus status
 int run_dialogue(std::istream& in, std::ostream& out, std::int32_t discharge_limit) {
     InputSource input(in.rdbuf());
     std::array<double, kQuestions.size()> values{};
-    const Question* unread = nullptr;  // the first value that could not be read
-    ScanStatus unread_status = ScanStatus::ok;
+    std::string unread;  // the result line's text for the first value that could not be read
+    bool input_ended = false;
 
     for (std::size_t i = 0; i < kQuestions.size(); ++i) {
         out << kQuestions[i].prompt;
-        if (unread != nullptr) continue;  // after a failed read, nothing more is read
+        if (!unread.empty()) continue;  // after a failed read, nothing more is read
         out.flush();
         const ReadResult read = read_number(input);
         if (read.status != ScanStatus::ok) {
-            unread = &kQuestions[i];
-            unread_status = read.status;
+            unread = unread_value_text(i > 0 ? &kQuestions[i - 1] : nullptr, kQuestions[i], read, input);
+            input_ended = read.status == ScanStatus::missing;
         }
         values[i] = read.value;
     }
 
     out << kResultLabel;
-    if (unread != nullptr) {
-        write_unread(out, *unread, unread_status);
+    if (!unread.empty()) {
+        out << unread;
     } else {
         const auto [c1, c2, v1, vend] = values;
         write_count(out, count_discharges(c1, c2, v1, vend, discharge_limit));
@@ -85,9 +106,14 @@ int run_dialogue(std::istream& in, std::ostream& out, std::int32_t discharge_lim
     out << kClosingText;
     out.flush();
 
-    if (unread == nullptr) {
+    if (unread.empty()) {
         input.take();  // the line end after the final voltage
         input.take();  // the key that ends the program
+    } else if (!input_ended) {
+        // A window opened for the program alone must stay open after a
+        // mistake too, until its message has been read.
+        discard_rest_of_line(input);
+        input.take();
     }
     return 0;
 }

@@ -86,9 +86,12 @@ std::int64_t scan_exponent(InputSource& input) {
 }  // namespace
 
 ScanResult scan_number(InputSource& input) {
-    while (is_space(input.peek())) input.take();
+    ScanResult result{ScanStatus::ok, {}, false};
+    while (is_space(input.peek())) {
+        input.take();
+        result.skipped_space = true;
+    }
 
-    ScanResult result{ScanStatus::ok, {}};
     const int first = input.peek();
     if (first == InputSource::kEnd) {
         result.status = ScanStatus::missing;
@@ -109,7 +112,8 @@ ScanResult scan_number(InputSource& input) {
 
 ReadResult read_number(InputSource& input) {
     const ScanResult scanned = scan_number(input);
-    return {scanned.status, scanned.status == ScanStatus::ok ? to_double(scanned.number) : 0.0};
+    return {scanned.status, scanned.status == ScanStatus::ok ? to_double(scanned.number) : 0.0,
+            scanned.skipped_space};
 }
 
 }  // namespace kondensator

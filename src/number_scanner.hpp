@@ -14,6 +14,7 @@ enum class ScanStatus {
 struct ScanResult {
     ScanStatus status;
     DecimalNumber number;  // meaningful when status is ok
+    bool skipped_space;    // whether white space came before the number or what stopped the scan
 };
 
 // Skips white space (blank, tab, line feed, vertical tab, form feed, carriage
@@ -29,6 +30,7 @@ struct ScanResult {
 struct ReadResult {
     ScanStatus status;
     double value;  // meaningful when status is ok
+    bool skipped_space;
 };
 [[nodiscard]] ReadResult read_number(InputSource& input);
 

@@ -34,12 +34,18 @@ TEST(Dialogue, TranscriptsAndWhatTheClosingWaitConsumes) {
         {"\n\n1\r\n1\r\n0.5\r\n1\r\nx", "0", "x"},  // the closing wait takes \r and \n
         {"1 1e-10 10 1\n", "over 5", "", 5},
         {"1 0 5 1\n", "uendelig (spenningen faller aldri under sluttspenningen)", ""},
-        {"", "ukjent (kapasitans kondensator 1 mangler)", "-"},
-        {"abc", "ukjent (kapasitans kondensator 1 er ikke et tall)", "-"},
-                {"1 1", "ukjent (spenning kondensator 1 mangler)", "-"},
-        {"1 1 10V 1\n", "ukjent (sluttspenning er ikke et tall)", "-"},  // 10, then V
-        {"1 x 10 1\n", "ukjent (kapasitans kondensator 2 er ikke et tall)", "-"},
-        {"1 1 10 \n\n", "ukjent (sluttspenning mangler)", "-"},
+        // A value that cannot be read: the rest of its line is discarded, and
+        // the closing wait takes one more character, unless the input ended.
+        {"", "ukjent (kapasitans kondensator 1 mangler)", ""},
+        {"abc\nxy", "ukjent (kapasitans kondensator 1 er ikke et tall)", "y"},
+        {"1 1", "ukjent (spenning kondensator 1 mangler)", ""},
+        {"1 1 10V 1\n", "ukjent (spenning kondensator 1 har 'V' rett etter tallet)", ""},  // 10, then V
+        {"1 x 10 1\nab", "ukjent (kapasitans kondensator 2 er ikke et tall)", "b"},
+        {"1 ,5 10 1\n", "ukjent (kapasitans kondensator 2 er ikke et tall)", ""},
+        {"1,5\n1\n8\n", "ukjent (kapasitans kondensator 1 har desimalkomma; bruk punktum)", "\n8\n"},
+        {"1 1,x\n", "ukjent (kapasitans kondensator 2 har ',' rett etter tallet)", ""},
+        {"1 1\x7f", "ukjent (kapasitans kondensator 2 har et ukjent tegn rett etter tallet)", ""},
+        {"1 1 10 \n\n", "ukjent (sluttspenning mangler)", ""},
     };
     for (const DialogueCase& t : cases) {
         SCOPED_TRACE("input: " + t.input);

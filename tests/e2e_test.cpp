@@ -141,13 +141,13 @@ TEST(EndToEnd, InputEndingAtEveryPointOfASession) {
     const std::string results[] = {
         "ukjent (kapasitans kondensator 1 mangler)",        // ""
         "ukjent (kapasitans kondensator 2 mangler)",        // "1"
-        "ukjent (kapasitans kondensator 2 er ikke et tall)",  // "1e": 1, then e
-        "ukjent (kapasitans kondensator 2 er ikke et tall)",  // "1e-"
+        "ukjent (kapasitans kondensator 1 har 'e' rett etter tallet)",  // "1e": 1, then e
+        "ukjent (kapasitans kondensator 1 har 'e' rett etter tallet)",  // "1e-"
         "ukjent (kapasitans kondensator 2 mangler)",        // "1e-6"
         "ukjent (kapasitans kondensator 2 mangler)",        // "1e-6\n"
         "ukjent (spenning kondensator 1 mangler)",
-        "ukjent (spenning kondensator 1 er ikke et tall)",
-        "ukjent (spenning kondensator 1 er ikke et tall)",
+        "ukjent (kapasitans kondensator 2 har 'e' rett etter tallet)",
+        "ukjent (kapasitans kondensator 2 har 'e' rett etter tallet)",
         "ukjent (spenning kondensator 1 mangler)",
         "ukjent (spenning kondensator 1 mangler)",
         "ukjent (sluttspenning mangler)",                   // "...\n1"
@@ -227,6 +227,10 @@ TEST(EndToEnd, LongInputsAreReadInBoundedMemory) {
 // waits for its value, and at the end the program waits for one more key.
 class Waiting : public testing::TestWithParam<Program::Connection> {};
 
+std::string result_line(const std::string& result, Program::Connection connection) {
+    return "Antall ganger nedladet: " + result + (connection == Program::Connection::terminal ? "\r" : "") + kClosing;
+}
+
 TEST_P(Waiting, ShowsEachPromptAndWaitsForAKeyAtTheEnd) {
     Program program(GetParam());
     const std::string values[] = {"1e-6\n", "1e-6\n", "10\n", "1\n"};
@@ -234,11 +238,40 @@ TEST_P(Waiting, ShowsEachPromptAndWaitsForAKeyAtTheEnd) {
         ASSERT_TRUE(program.await_output(kPrompts[i])) << program.output;
         program.write_input(values[i]);
     }
-    ASSERT_TRUE(program.await_output("Antall ganger nedladet: 4" + std::string(GetParam() == Program::Connection::terminal ? "\r" : "") + kClosing))
-        << program.output;
+    ASSERT_TRUE(program.await_output(result_line("4", GetParam()))) << program.output;
     EXPECT_EQ(program.exit_status(std::chrono::milliseconds(300)), -1) << "did not wait for a key";
     program.write_input("\n");
     EXPECT_EQ(program.exit_status(std::chrono::seconds(10)), 0);
+}
+
+// After a value that cannot be read the program still waits for a key, so a
+// window opened for it stays open; when the input has ended it ends at once.
+TEST_P(Waiting, AfterAMistakeButNotAfterTheEndOfInput) {
+    struct Case { std::string typed; std::string result; bool waits; };
+    const Case cases[] = {
+        {"1,5\n", "ukjent (kapasitans kondensator 1 har desimalkomma; bruk punktum)", true},
+        {"1\nabc\n", "ukjent (kapasitans kondensator 2 er ikke et tall)", true},
+        {"1\n1\n", "ukjent (spenning kondensator 1 mangler)", false},  // then the input ends
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("typed: " + c.typed);
+        Program program(GetParam());
+        ASSERT_TRUE(program.await_output(kPrompts[0])) << program.output;
+        program.write_input(c.typed);
+        if (!c.waits) {
+            if (GetParam() == Program::Connection::terminal) {
+                program.write_input("\x04");  // the terminal's end of input
+            } else {
+                program.close_input();
+            }
+        }
+        ASSERT_TRUE(program.await_output(result_line(c.result, GetParam()))) << program.output;
+        if (c.waits) {
+            EXPECT_EQ(program.exit_status(std::chrono::milliseconds(300)), -1) << "did not wait for a key";
+            program.write_input("\n");
+        }
+        EXPECT_EQ(program.exit_status(std::chrono::seconds(10)), 0);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(EndToEnd, Waiting,
