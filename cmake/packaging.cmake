@@ -1,11 +1,21 @@
 # Installing, and the packages cpack makes: a .deb on Linux, a .zip for Windows,
 # and a source tarball (cpack --config CPackSourceConfig.cmake).
 include(GNUInstallDirs)
-install(TARGETS kondensator RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+include(${CMAKE_CURRENT_LIST_DIR}/regex_escape.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/release_date.cmake)
+if(WIN32)
+  # The program at the top of its folder, where a Windows user looks for it.
+  install(TARGETS kondensator RUNTIME DESTINATION .)
+else()
+  install(TARGETS kondensator RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
 # No build id: no symbols are shipped for it to match, and its hash bytes,
-# read as text, can spell what lintian takes for a misspelt word.
+# read as text, can spell what lintian takes for a misspelt word. No link
+# time in a Windows program: two builds of the same sources are the same.
 if(CMAKE_SYSTEM_NAME STREQUAL "Linux" AND CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
   target_link_options(kondensator PRIVATE LINKER:--build-id=none)
+elseif(MINGW)
+  target_link_options(kondensator PRIVATE LINKER:--no-insert-timestamp)
 endif()
 
 if(WIN32)
@@ -15,18 +25,21 @@ if(WIN32)
   install(FILES ${PROJECT_BINARY_DIR}/LICENSE.txt ${PROJECT_BINARY_DIR}/README.txt DESTINATION .)
 else()
   # Debian's layout: the manual page and the changelog gzipped, the copyright
-  # file beside the changelog.
+  # file beside the changelog. The manual page carries the version and the
+  # month of the release.
+  configure_file(doc/kondensator.1.in kondensator.1 @ONLY)
   set(compressed "")
-  foreach(document doc/kondensator.1 packaging/debian/changelog)
+  foreach(document ${PROJECT_BINARY_DIR}/kondensator.1 ${PROJECT_SOURCE_DIR}/packaging/debian/changelog)
     get_filename_component(name ${document} NAME)
     set(output ${PROJECT_BINARY_DIR}/${name}.gz)
     add_custom_command(OUTPUT ${output}
-      COMMAND ${CMAKE_COMMAND} -DINPUT=${PROJECT_SOURCE_DIR}/${document} -DOUTPUT=${output}
-              -P ${PROJECT_SOURCE_DIR}/cmake/gzip.cmake
-      DEPENDS ${PROJECT_SOURCE_DIR}/${document} VERBATIM)
+      COMMAND ${CMAKE_COMMAND} -DINPUT=${document} -DOUTPUT=${output} -P ${PROJECT_SOURCE_DIR}/cmake/gzip.cmake
+      DEPENDS ${document} VERBATIM)
     list(APPEND compressed ${output})
   endforeach()
   add_custom_target(compressed_documents ALL DEPENDS ${compressed})
+  # Built with the program, so that whatever builds it can install it.
+  add_dependencies(kondensator compressed_documents)
   install(FILES ${PROJECT_BINARY_DIR}/kondensator.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   install(FILES ${PROJECT_BINARY_DIR}/changelog.gz packaging/debian/copyright
           DESTINATION ${CMAKE_INSTALL_DOCDIR})
@@ -50,6 +63,10 @@ below the final voltage. Every discharge is computed exactly.")
 set(CPACK_PACKAGE_CONTACT "kondensator maintainers <maintainers@users.noreply.c-seed-a2dd412e.example>")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
+set(CPACK_VERBATIM_VARIABLES ON)  # the ignore patterns below hold backslashes
+find_package(Git QUIET)
+configure_file(cmake/cpack_project_config.cmake.in CPackProjectConfig.cmake @ONLY)
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_BINARY_DIR}/CPackProjectConfig.cmake)
 if(WIN32)
   set(CPACK_GENERATOR ZIP)
 else()
@@ -59,15 +76,14 @@ else()
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 endif()
 
-# The source tarball: the tree as the repository holds it, without build
-# folders (by their usual names, any folder holding a CMake cache when this is
+# The source tarball, kondensator-VERSION.tar.gz: the tree as the repository
+# holds it. From a git checkout that is what git tracks (see
+# cpack_project_config.cmake.in); elsewhere, the tree without build folders
+# (by their usual names, any folder holding a CMake cache when this is
 # configured, and CMake's own outputs), version control or editor files.
 set(CPACK_SOURCE_GENERATOR TGZ)
-function(escape_for_regex text variable)
-  string(REGEX REPLACE "([][+.*()^$?|\\\\])" "\\\\\\1" text "${text}")
-  set(${variable} "${text}" PARENT_SCOPE)
-endfunction()
-escape_for_regex("${PROJECT_SOURCE_DIR}" source_root)
+set(CPACK_SOURCE_PACKAGE_FILE_NAME ${PROJECT_NAME}-${PROJECT_VERSION})
+kondensator_escape_for_regex("${PROJECT_SOURCE_DIR}" source_root)
 set(CPACK_SOURCE_IGNORE_FILES
   "^${source_root}/build[^/]*/" "^${source_root}/_CPack_Packages/"
   "/CMakeFiles/" "/CMakeCache\\.txt$" "/Testing/"
@@ -77,7 +93,7 @@ set(CPACK_SOURCE_IGNORE_FILES
 file(GLOB caches LIST_DIRECTORIES false "${PROJECT_SOURCE_DIR}/*/CMakeCache.txt")
 foreach(cache ${caches})
   get_filename_component(folder ${cache} DIRECTORY)
-  escape_for_regex("${folder}" folder)
+  kondensator_escape_for_regex("${folder}" folder)
   list(APPEND CPACK_SOURCE_IGNORE_FILES "^${folder}/")
 endforeach()
 include(CPack)

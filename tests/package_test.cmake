@@ -1,16 +1,39 @@
 # Makes a GENERATOR package of the build BUILD with cpack and checks, with the
 # command LIST, that it holds every path in EXPECTED (separated by |). Where
-# given, LINT is run on the package and must print nothing, and every file
-# named in CRLF (separated by |) must end its lines with "\r\n" alone.
-file(GLOB old ${BUILD}/kondensator*.deb ${BUILD}/kondensator*.zip)
-if(old)
-  file(REMOVE ${old})
-endif()
-execute_process(COMMAND ${CMAKE_COMMAND} -E chdir ${BUILD} cpack -G ${GENERATOR}
-                RESULT_VARIABLE status OUTPUT_VARIABLE log ERROR_VARIABLE log)
-file(GLOB package ${BUILD}/kondensator*.deb ${BUILD}/kondensator*.zip)
-if(NOT status STREQUAL "0" OR NOT package)
-  message(FATAL_ERROR "cpack -G ${GENERATOR} failed:\n${log}")
+# given, FIELD (a command, then a field name) must print a value, LINT is run on
+# the package and must print nothing, every file named in CRLF (separated by |)
+# must end its lines with "\r\n" alone, and every file named in BOM must
+# start with a UTF-8 byte-order mark. The package is made once more after the
+# files that go into it have changed their times, and must be the same.
+
+# Makes the package; sets the variable `package` to its path.
+function(make_package)
+  file(GLOB old ${BUILD}/kondensator*.deb ${BUILD}/kondensator*.zip)
+  if(old)
+    file(REMOVE ${old})
+  endif()
+  execute_process(COMMAND ${CMAKE_COMMAND} -E chdir ${BUILD} cpack -G ${GENERATOR}
+                  RESULT_VARIABLE status OUTPUT_VARIABLE log ERROR_VARIABLE log)
+  file(GLOB made ${BUILD}/kondensator*.deb ${BUILD}/kondensator*.zip)
+  if(NOT status STREQUAL "0" OR NOT made)
+    message(FATAL_ERROR "cpack -G ${GENERATOR} failed:\n${log}")
+  endif()
+  if(log MATCHES "CMake Warning|CMake Error")
+    message(FATAL_ERROR "cpack -G ${GENERATOR} warned:\n${log}")
+  endif()
+  set(package ${made} PARENT_SCOPE)
+endfunction()
+
+make_package()
+file(SHA256 ${package} first_hash)
+# As if built a while later: the same sources, with other times on the files.
+execute_process(COMMAND ${CMAKE_COMMAND} -E sleep 1.1)
+file(GLOB built ${BUILD}/kondensator ${BUILD}/kondensator.exe ${BUILD}/*.gz ${BUILD}/*.txt)
+file(TOUCH_NOCREATE ${built})
+make_package()
+file(SHA256 ${package} second_hash)
+if(NOT first_hash STREQUAL second_hash)
+  message(FATAL_ERROR "${package} differs when made again a second later")
 endif()
 execute_process(COMMAND ${LIST} ${package} OUTPUT_VARIABLE contents RESULT_VARIABLE status)
 string(REPLACE "|" ";" expected "${EXPECTED}")
@@ -22,6 +45,14 @@ foreach(path ${expected})
 endforeach()
 message(STATUS "${package}:\n${contents}")
 
+if(FIELD)
+  list(POP_BACK FIELD name)
+  execute_process(COMMAND ${FIELD} ${package} ${name} OUTPUT_VARIABLE value OUTPUT_STRIP_TRAILING_WHITESPACE)
+  if(value STREQUAL "")
+    message(FATAL_ERROR "${package} has no ${name} field (is dpkg-shlibdeps, from dpkg-dev, installed?)")
+  endif()
+endif()
+
 if(LINT)
   execute_process(COMMAND ${LINT} ${package} OUTPUT_VARIABLE verdict ERROR_VARIABLE errors RESULT_VARIABLE status)
   if(NOT status STREQUAL "0" OR NOT verdict STREQUAL "")
@@ -30,17 +61,36 @@ if(LINT)
   endif()
 endif()
 
-if(CRLF)
+# A file of the package, unpacked: sets `found` to its path.
+function(unpacked_file name)
   set(unpacked ${BUILD}/package-contents)
-  file(REMOVE_RECURSE ${unpacked})
-  file(MAKE_DIRECTORY ${unpacked})
-  execute_process(COMMAND ${CMAKE_COMMAND} -E tar xf ${package} WORKING_DIRECTORY ${unpacked})
+  if(NOT EXISTS ${unpacked})
+    file(MAKE_DIRECTORY ${unpacked})
+    execute_process(COMMAND ${CMAKE_COMMAND} -E tar xf ${package} WORKING_DIRECTORY ${unpacked})
+  endif()
+  file(GLOB_RECURSE path ${unpacked}/*/${name})
+  if(NOT path)
+    message(FATAL_ERROR "${package} does not hold ${name}")
+  endif()
+  set(found ${path} PARENT_SCOPE)
+endfunction()
+file(REMOVE_RECURSE ${BUILD}/package-contents)
+
+if(BOM)
+  string(REPLACE "|" ";" bom_files "${BOM}")
+  foreach(name ${bom_files})
+    unpacked_file(${name})
+    file(READ ${found} start LIMIT 3 HEX)
+    if(NOT start STREQUAL "efbbbf")
+      message(FATAL_ERROR "${name} in ${package} does not start with a UTF-8 byte-order mark")
+    endif()
+  endforeach()
+endif()
+
+if(CRLF)
   string(REPLACE "|" ";" crlf_files "${CRLF}")
   foreach(name ${crlf_files})
-    file(GLOB_RECURSE found ${unpacked}/*/${name})
-    if(NOT found)
-      message(FATAL_ERROR "${package} does not hold ${name}")
-    endif()
+    unpacked_file(${name})
     file(READ ${found} text HEX)
     string(REGEX REPLACE "(..)" "\\1 " text "${text}")  # byte by byte
     string(REPLACE "0d 0a " "" rest "${text}")

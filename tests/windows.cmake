@@ -23,5 +23,6 @@ add_test(NAME windows.resources
           -DVERSION=${PROJECT_VERSION} -P ${CMAKE_CURRENT_SOURCE_DIR}/windows_resources_test.cmake)
 add_test(NAME package.windows_zip
   COMMAND ${CMAKE_COMMAND} -DBUILD=${windows_build} -DGENERATOR=ZIP
-          "-DEXPECTED=/bin/kondensator.exe|/LICENSE.txt|/README.txt" "-DCRLF=LICENSE.txt|README.txt"
+          "-DEXPECTED=-win64/kondensator.exe|-win64/LICENSE.txt|-win64/README.txt" "-DCRLF=LICENSE.txt|README.txt"
+          -DBOM=README.txt
           "-DLIST=${CMAKE_COMMAND};-E;tar;tf" -P ${CMAKE_CURRENT_SOURCE_DIR}/package_test.cmake)
