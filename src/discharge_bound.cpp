@@ -86,7 +86,7 @@ bool bounds_prove_limit_reached(double c1, double c2, double v1, double vend, st
     if (!(l >= 4 * kUnitRoundoff)) {
         return false;
     }
-    const bool flips = std::signbit(discharger.scaled_c1()) != std::signbit(discharger.scaled_sum());
+    const bool flips = !discharger.keeps_sign();
     const bool negative_swings = flips || v1 < 0;
     if (negative_swings && !(vend < 0)) {
         return false;

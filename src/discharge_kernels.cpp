@@ -182,7 +182,7 @@ struct ScaledDomain {
     int scale;  // K
 
     // Small voltages run scaled, so that the loop can take them down to the
-    // smallest normal and up 2^1024 beyond where they start.
+    // smallest normal, and up to 2^512.
     static ScaledDomain for_voltage(double magnitude) { return {magnitude < 0x1p-512 ? 512 : 0}; }
 
     [[nodiscard]] Magnitudes magnitudes() const {
@@ -321,7 +321,7 @@ template <class Domain>
 KONDENSATOR_FMA_TARGET LoopState run_in_domain(const LoopState& state, const Discharger& discharger, const Domain& domain,
                                                double vend, std::int32_t limit) {
     const bool negative = std::signbit(state.v);
-    const bool flips = std::signbit(discharger.scaled_c1()) != std::signbit(discharger.scaled_sum());
+    const bool flips = !discharger.keeps_sign();
     const Swings swings{!negative || flips, negative || flips};
     const auto magnitudes = swings.at_or_above(vend, domain.magnitudes());
     if (!magnitudes) return state;
