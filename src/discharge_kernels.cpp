@@ -24,10 +24,13 @@
 #else
 #define KONDENSATOR_FMA_TARGET
 #endif
+// The loop itself is kept out of line.
 #if defined(__GNUC__) || defined(__clang__)
 #define KONDENSATOR_FMA_PIECE KONDENSATOR_FMA_TARGET __attribute__((always_inline)) inline
+#define KONDENSATOR_FMA_LOOP KONDENSATOR_FMA_TARGET __attribute__((noinline))
 #else
 #define KONDENSATOR_FMA_PIECE inline
+#define KONDENSATOR_FMA_LOOP
 #endif
 
 namespace kondensator {
@@ -267,10 +270,12 @@ KONDENSATOR_FMA_PIECE bool vouched_for(const Reciprocal& r, ChainRange range, co
 // over the check only where the chain's operation comes first in program
 // order; otherwise the check's FMA and the chain's multiplies, all ready in
 // the same cycle, share two pipes and the chain waits a cycle. Neither GCC
-// nor Clang keeps this order by itself. The empty asm takes the next chain
-// value as computed and hands back the checked values as new, so the
-// compiler can move neither across it.
-KONDENSATOR_FMA_PIECE void keep_ahead_of_check([[maybe_unused]] Step& following, [[maybe_unused]] Step& checked) {
+// nor Clang keeps this order by itself. The empty asm reads the next chain
+// value, so it must be computed before, and hands back the checked values as
+// new, so the check must come after. Only reading the chain value leaves it
+// in its register: handing it back too costs GCC a copy on the chain.
+KONDENSATOR_FMA_PIECE void keep_ahead_of_check([[maybe_unused]] const Step& following,
+                                               [[maybe_unused]] Step& checked) {
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
     asm("" : "+x"(checked.product), "+x"(checked.quotient), "+x"(checked.next) : "x"(following.next));
 #elif defined(__aarch64__) && (defined(__GNUC__) || defined(__clang__))
@@ -305,8 +310,8 @@ KONDENSATOR_FMA_PIECE bool turn(const Reciprocal& r, const Domain& domain, Chain
 // step's values are copied along the chain; out of line, so that the loop has
 // the registers to itself. limit > 0.
 template <class Domain>
-KONDENSATOR_FMA_TARGET __attribute__((noinline)) Segment run_segment(Reciprocal r, Domain domain, ChainRange range,
-                                                                    std::uint64_t start_bits, std::int32_t limit) {
+KONDENSATOR_FMA_LOOP Segment run_segment(Reciprocal r, Domain domain, ChainRange range, std::uint64_t start_bits,
+                                         std::int32_t limit) {
     Segment segment{start_bits, 0, 0};
     Step a = discharge_step(r, domain, std::bit_cast<double>(start_bits));
     Step b{};
