@@ -317,7 +317,9 @@ KONDENSATOR_FMA_LOOP Segment run_segment(Reciprocal r, Domain domain, ChainRange
     Step b{};
     while (turn(r, domain, range, limit, a, b, segment) && turn(r, domain, range, limit, b, a, segment)) {
     }
-    return segment;
+    // A copy, so that the loop keeps its progress in registers rather than
+    // in the caller's memory for the result.
+    return Segment{segment};
 }
 
 // Runs one domain from the loop state, and hands back the state with the
