@@ -2,11 +2,13 @@
 
 #include <array>
 #include <charconv>
+#include <optional>
 #include <istream>
 #include <ostream>
 #include <string>
 #include <string_view>
 
+#include "behind_number.hpp"
 #include "input_source.hpp"
 #include "number_scanner.hpp"
 
@@ -51,22 +53,46 @@ void write_count(std::ostream& out, const DischargeCount& result) {
     }
 }
 
-bool is_digit(int c) { return c >= '0' && c <= '9'; }
+std::string unknown(std::string_view name, std::string_view why) {
+    return std::string("ukjent (").append(name).append(" ").append(why).append(")");
+}
 
-// What the result line says of a value that could not be read. A character
-// right behind the previous value's number, with no white space between, is
-// a mistake in that value as it was typed: a decimal comma, a unit, a stray
-// letter. The character that stopped the read is still the next in the input.
+// What the result line says of a value that could not be read. What stopped
+// the read is still the next in the input. Right behind the previous value's
+// number, or after blanks on its line where it is a unit or an SI prefix, it
+// is a mistake in that value as it was typed: a decimal comma, a unit, a
+// stray letter.
 std::string unread_value_text(const Question* previous, const Question& question, const ReadResult& read,
                               InputSource& input) {
-    std::string text = "ukjent (";
-    if (read.status == ScanStatus::missing) return text.append(question.name).append(" mangler)");
-    if (previous == nullptr || read.skipped_space) return text.append(question.name).append(" er ikke et tall)");
-    text.append(previous->name);
-    const int c = input.peek();
-    if (c == ',' && is_digit(input.peek(1))) return text.append(" har desimalkomma; bruk punktum)");
-    if (c >= 33 && c <= 126) return text.append(" har '").append(1, static_cast<char>(c)).append("' rett etter tallet)");
-    return text.append(" har et ukjent tegn rett etter tallet)");
+    if (read.status == ScanStatus::missing) return unknown(question.name, "mangler");
+    if (previous != nullptr && read.skipped != Skipped::lines) {
+        const Trailer trailer = trailer_ahead(input);
+        if (read.skipped == Skipped::nothing) {
+            return unknown(previous->name, trailer_mistake(trailer, Placement::right_behind));
+        }
+        const Behind kind = trailer.kind;
+        if (kind == Behind::si_prefix || kind == Behind::micro_sign || kind == Behind::unit) {
+            return unknown(previous->name, trailer_mistake(trailer, Placement::after_blanks));
+        }
+    }
+    return unknown(question.name, "er ikke et tall");
+}
+
+// Behind the final value, a unit or any other character leaves the number as
+// it was read, but a decimal comma or an SI prefix would make it another
+// number than the one typed: that value is not known. Blanks behind the value
+// are consumed; the closing wait discards its line anyway.
+std::optional<std::string> final_value_mistake(const Question& question, InputSource& input) {
+    Placement placement = Placement::right_behind;
+    while (input.peek() == ' ' || input.peek() == '\t') {
+        input.take();
+        placement = Placement::after_blanks;
+    }
+    const Trailer trailer = trailer_ahead(input);
+    const bool changes_value = trailer.kind == Behind::si_prefix || trailer.kind == Behind::micro_sign ||
+                               (trailer.kind == Behind::decimal_comma && placement == Placement::right_behind);
+    if (!changes_value) return std::nullopt;
+    return unknown(question.name, trailer_mistake(trailer, placement));
 }
 
 // Up to and including the line feed that ends the current line, or to the end
@@ -81,24 +107,23 @@ void discard_rest_of_line(InputSource& input) {
 int run_dialogue(std::istream& in, std::ostream& out, std::int32_t discharge_limit) {
     InputSource input(in.rdbuf());
     std::array<double, kQuestions.size()> values{};
-    std::string unread;  // the result line's text for the first value that could not be read
-    bool input_ended = false;
+    std::optional<std::string> unread;  // the result line's text for a value that is not known
 
     for (std::size_t i = 0; i < kQuestions.size(); ++i) {
         out << kQuestions[i].prompt;
-        if (!unread.empty()) continue;  // after a failed read, nothing more is read
+        if (unread) continue;  // after a failed read, nothing more is read
         out.flush();
         const ReadResult read = read_number(input);
         if (read.status != ScanStatus::ok) {
             unread = unread_value_text(i > 0 ? &kQuestions[i - 1] : nullptr, kQuestions[i], read, input);
-            input_ended = read.status == ScanStatus::missing;
         }
         values[i] = read.value;
     }
+    if (!unread) unread = final_value_mistake(kQuestions.back(), input);
 
     out << kResultLabel;
-    if (!unread.empty()) {
-        out << unread;
+    if (unread) {
+        out << *unread;
     } else {
         const auto [c1, c2, v1, vend] = values;
         write_count(out, count_discharges(c1, c2, v1, vend, discharge_limit));
@@ -106,15 +131,12 @@ int run_dialogue(std::istream& in, std::ostream& out, std::int32_t discharge_lim
     out << kClosingText;
     out.flush();
 
-    if (unread.empty()) {
-        input.take();  // the line end after the final voltage
-        input.take();  // the key that ends the program
-    } else if (!input_ended) {
-        // A window opened for the program alone must stay open after a
-        // mistake too, until its message has been read.
-        discard_rest_of_line(input);
-        input.take();
-    }
+    // A window opened for the program alone must stay open until the answer
+    // has been read, whatever was typed behind the last value read: the rest
+    // of its line is discarded, and the next character ends the program. When
+    // the input has ended, both return at once.
+    discard_rest_of_line(input);
+    input.take();
     return 0;
 }
 

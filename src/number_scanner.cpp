@@ -86,10 +86,14 @@ std::int64_t scan_exponent(InputSource& input) {
 }  // namespace
 
 ScanResult scan_number(InputSource& input) {
-    ScanResult result{ScanStatus::ok, {}, false};
+    ScanResult result{ScanStatus::ok, {}, Skipped::nothing};
     while (is_space(input.peek())) {
-        input.take();
-        result.skipped_space = true;
+        const int c = input.take();
+        if (c != ' ' && c != '\t') {
+            result.skipped = Skipped::lines;
+        } else if (result.skipped == Skipped::nothing) {
+            result.skipped = Skipped::blanks;
+        }
     }
 
     const int first = input.peek();
@@ -113,7 +117,7 @@ ScanResult scan_number(InputSource& input) {
 ReadResult read_number(InputSource& input) {
     const ScanResult scanned = scan_number(input);
     return {scanned.status, scanned.status == ScanStatus::ok ? to_double(scanned.number) : 0.0,
-            scanned.skipped_space};
+            scanned.skipped};
 }
 
 }  // namespace kondensator

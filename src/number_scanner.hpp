@@ -11,10 +11,17 @@ enum class ScanStatus {
     missing,       // the input ended before a number began
 };
 
+// The white space a scan skipped before the number, or before what stopped it.
+enum class Skipped {
+    nothing,
+    blanks,  // blanks and tabs alone: what follows stands on the same line
+    lines,   // a line end, or other white space that may stand for one
+};
+
 struct ScanResult {
     ScanStatus status;
     DecimalNumber number;  // meaningful when status is ok
-    bool skipped_space;    // whether white space came before the number or what stopped the scan
+    Skipped skipped;
 };
 
 // Skips white space (blank, tab, line feed, vertical tab, form feed, carriage
@@ -30,7 +37,7 @@ struct ScanResult {
 struct ReadResult {
     ScanStatus status;
     double value;  // meaningful when status is ok
-    bool skipped_space;
+    Skipped skipped;
 };
 [[nodiscard]] ReadResult read_number(InputSource& input);
 

@@ -30,8 +30,11 @@ TEST(Dialogue, TranscriptsAndWhatTheClosingWaitConsumes) {
     const DialogueCase cases[] = {
         {"1e-6\n1e-6\n10\n1\nab", "4", "b"},
         {"1 1 8 1\n\n", "4", ""},
-        {"1 1 8 1 \nab", "4", "ab"},  // a blank behind the value is taken as the key
-        {"\n\n1\r\n1\r\n0.5\r\n1\r\nx", "0", "x"},  // the closing wait takes \r and \n
+        // The closing wait discards the rest of the final value's line, then takes one key.
+        {"1 1 8 1 \nab", "4", "b"},
+        {"\n\n1\r\n1\r\n0.5\r\n1\r\nxy", "0", "y"},
+        {"1 1 8 1V x\nab", "4", "b"},  // a unit leaves the value as it is
+        {"1 1 8 1,x 1 ,5\n", "4", ""},
         {"1 1e-10 10 1\n", "over 5", "", 5},
         {"1 0 5 1\n", "uendelig (spenningen faller aldri under sluttspenningen)", ""},
         // A value that cannot be read: the rest of its line is discarded, and
@@ -39,13 +42,32 @@ TEST(Dialogue, TranscriptsAndWhatTheClosingWaitConsumes) {
         {"", "ukjent (kapasitans kondensator 1 mangler)", ""},
         {"abc\nxy", "ukjent (kapasitans kondensator 1 er ikke et tall)", "y"},
         {"1 1", "ukjent (spenning kondensator 1 mangler)", ""},
-        {"1 1 10V 1\n", "ukjent (spenning kondensator 1 har 'V' rett etter tallet)", ""},  // 10, then V
         {"1 x 10 1\nab", "ukjent (kapasitans kondensator 2 er ikke et tall)", "b"},
         {"1 ,5 10 1\n", "ukjent (kapasitans kondensator 2 er ikke et tall)", ""},
+        {"1 mikro\n", "ukjent (kapasitans kondensator 2 er ikke et tall)", ""},
+        {"4.7\nuF\n", "ukjent (kapasitans kondensator 2 er ikke et tall)", ""},
+        {"1 1 10 \n\n", "ukjent (sluttspenning mangler)", ""},
+        // What stands behind the previous value names it, and says what to write.
         {"1,5\n1\n8\n", "ukjent (kapasitans kondensator 1 har desimalkomma; bruk punktum)", "\n8\n"},
         {"1 1,x\n", "ukjent (kapasitans kondensator 2 har ',' rett etter tallet)", ""},
+        {"10Volt\n", "ukjent (kapasitans kondensator 1 har 'V' rett etter tallet)", ""},
         {"1 1\x7f", "ukjent (kapasitans kondensator 2 har et ukjent tegn rett etter tallet)", ""},
-        {"1 1 10 \n\n", "ukjent (sluttspenning mangler)", ""},
+        {"1 1 8\xe6\x97\xa5\n", "ukjent (spenning kondensator 1 har et ukjent tegn rett etter tallet)", ""},
+        {"1E+ 1\n", "ukjent (kapasitans kondensator 1 mangler sifre etter 'E')", ""},
+        {"1 1 10V 1\n", "ukjent (spenning kondensator 1 har 'V' rett etter tallet; skriv tallet uten enhet)", ""},
+        {"4.7 \tF\n", "ukjent (kapasitans kondensator 1 har 'F' etter tallet; skriv tallet uten enhet)", ""},
+        {"4u7\n", "ukjent (kapasitans kondensator 1 har 'u' rett etter tallet; bruk e-6 for mikro)", ""},
+        {"1 2 n\nab", "ukjent (kapasitans kondensator 2 har 'n' etter tallet; bruk e-9 for nano)", "b"},
+        {"1 1 5pF\n", "ukjent (spenning kondensator 1 har 'p' rett etter tallet; bruk e-12 for piko)", ""},
+        {"1 1 2MV\n", "ukjent (spenning kondensator 1 har 'M' rett etter tallet; bruk e6 for mega)", ""},
+        {"4.7\xb5\n", "ukjent (kapasitans kondensator 1 har mikrotegnet rett etter tallet; bruk e-6 for mikro)", ""},
+        {"4.7\xe6" "F\n", "ukjent (kapasitans kondensator 1 har mikrotegnet rett etter tallet; bruk e-6 for mikro)", ""},
+        {"4.7 \xce\xbc\n", "ukjent (kapasitans kondensator 1 har mikrotegnet etter tallet; bruk e-6 for mikro)", ""},
+        // Behind the final value, a decimal comma or a prefix would change it.
+        {"1 1 8 0,5\nab", "ukjent (sluttspenning har desimalkomma; bruk punktum)", "b"},
+        {"1 1 8 5mV\n", "ukjent (sluttspenning har 'm' rett etter tallet; bruk e-3 for milli)", ""},
+        {"1 1 8 5 k\n", "ukjent (sluttspenning har 'k' etter tallet; bruk e3 for kilo)", ""},
+        {"1 1 8 5 \xc2\xb5V\n", "ukjent (sluttspenning har mikrotegnet etter tallet; bruk e-6 for mikro)", ""},
     };
     for (const DialogueCase& t : cases) {
         SCOPED_TRACE("input: " + t.input);

@@ -141,13 +141,13 @@ TEST(EndToEnd, InputEndingAtEveryPointOfASession) {
     const std::string results[] = {
         "ukjent (kapasitans kondensator 1 mangler)",        // ""
         "ukjent (kapasitans kondensator 2 mangler)",        // "1"
-        "ukjent (kapasitans kondensator 1 har 'e' rett etter tallet)",  // "1e": 1, then e
-        "ukjent (kapasitans kondensator 1 har 'e' rett etter tallet)",  // "1e-"
+        "ukjent (kapasitans kondensator 1 mangler sifre etter 'e')",  // "1e": 1, then e
+        "ukjent (kapasitans kondensator 1 mangler sifre etter 'e')",  // "1e-"
         "ukjent (kapasitans kondensator 2 mangler)",        // "1e-6"
         "ukjent (kapasitans kondensator 2 mangler)",        // "1e-6\n"
         "ukjent (spenning kondensator 1 mangler)",
-        "ukjent (kapasitans kondensator 2 har 'e' rett etter tallet)",
-        "ukjent (kapasitans kondensator 2 har 'e' rett etter tallet)",
+        "ukjent (kapasitans kondensator 2 mangler sifre etter 'e')",
+        "ukjent (kapasitans kondensator 2 mangler sifre etter 'e')",
         "ukjent (spenning kondensator 1 mangler)",
         "ukjent (spenning kondensator 1 mangler)",
         "ukjent (sluttspenning mangler)",                   // "...\n1"
@@ -244,11 +244,15 @@ TEST_P(Waiting, ShowsEachPromptAndWaitsForAKeyAtTheEnd) {
     EXPECT_EQ(program.exit_status(std::chrono::seconds(10)), 0);
 }
 
-// After a value that cannot be read the program still waits for a key, so a
-// window opened for it stays open; when the input has ended it ends at once.
-TEST_P(Waiting, AfterAMistakeButNotAfterTheEndOfInput) {
+// Whatever stands behind the final value, and after a value that cannot be
+// read, the program still waits for a key, so a window opened for it stays
+// open; when the input has ended it ends at once.
+TEST_P(Waiting, AfterAnythingButTheEndOfInput) {
     struct Case { std::string typed; std::string result; bool waits; };
     const Case cases[] = {
+        {"1 1 8 1 \n", "4", true},
+        {"1 1 8 1V x\n", "4", true},
+        {"1 1 8 5mV\n", "ukjent (sluttspenning har 'm' rett etter tallet; bruk e-3 for milli)", true},
         {"1,5\n", "ukjent (kapasitans kondensator 1 har desimalkomma; bruk punktum)", true},
         {"1\nabc\n", "ukjent (kapasitans kondensator 2 er ikke et tall)", true},
         {"1\n1\n", "ukjent (spenning kondensator 1 mangler)", false},  // then the input ends
