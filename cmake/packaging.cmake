@@ -4,6 +4,22 @@ include(GNUInstallDirs)
 include(${CMAKE_CURRENT_LIST_DIR}/regex_escape.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/release_date.cmake)
 if(WIN32)
+  set(install_folders .)
+else()
+  set(install_folders ${CMAKE_INSTALL_BINDIR} ${CMAKE_INSTALL_MANDIR}/man1 ${CMAKE_INSTALL_DOCDIR})
+endif()
+# Every install records what it wrote (see install_record.cmake), first the
+# folders it is about to create, at the end the files. The build folder's
+# uninstall.cmake takes that away again.
+set(install_records ${PROJECT_BINARY_DIR}/install-records)
+install(CODE "include(\"${CMAKE_CURRENT_LIST_DIR}/install_record.cmake\")
+kondensator_install_started(\"${install_folders}\")")
+file(WRITE ${PROJECT_BINARY_DIR}/uninstall.cmake
+  "set(KONDENSATOR_RECORDS \"${install_records}\")\n"
+  "set(KONDENSATOR_DEFAULT_PREFIX \"${CMAKE_INSTALL_PREFIX}\")\n"
+  "include(\"${CMAKE_CURRENT_LIST_DIR}/uninstall.cmake\")\n")
+
+if(WIN32)
   # The program at the top of its folder, where a Windows user looks for it.
   install(TARGETS kondensator RUNTIME DESTINATION .)
 else()
@@ -52,6 +68,7 @@ else()
       endif()")
   endif()
 endif()
+install(CODE "kondensator_install_finished(\"${install_records}\")")
 
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Counts the discharges of a capacitor into an empty capacitor")
 set(CPACK_PACKAGE_DESCRIPTION "\

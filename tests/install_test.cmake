@@ -1,7 +1,9 @@
 # Checks that the top entry of the changelog CHANGELOG is for VERSION, the
 # project's version. Installs the build BUILD into PREFIX, runs the installed
 # program on a transcript, and renders its manual page with MAN (if found),
-# which must warn of nothing and show VERSION.
+# which must warn of nothing and show VERSION. Then, where DPKG_DEB is found,
+# makes a .deb, whose install lists other paths as installed, and uninstalls:
+# PREFIX must be as it was, and a file at a path of the .deb's untouched.
 file(STRINGS ${CHANGELOG} top LIMIT_COUNT 1)
 if(NOT top MATCHES "^kondensator \\(([^)]*)\\)")
   message(FATAL_ERROR "${CHANGELOG} does not start with an entry 'kondensator (VERSION) ...'")
@@ -11,7 +13,11 @@ if(NOT CMAKE_MATCH_1 STREQUAL VERSION)
                       "is ${VERSION}: add an entry for ${VERSION}, or set the version to ${CMAKE_MATCH_1}")
 endif()
 
+# A prefix that already holds a file and an empty folder of the install's.
 file(REMOVE_RECURSE ${PREFIX})
+file(MAKE_DIRECTORY ${PREFIX}/share/doc)
+file(WRITE ${PREFIX}/share/other.txt "another program's\n")
+file(GLOB_RECURSE before LIST_DIRECTORIES true ${PREFIX}/*)
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${PREFIX} RESULT_VARIABLE status
                 OUTPUT_QUIET)
 if(NOT status STREQUAL "0")
@@ -31,11 +37,13 @@ if(NOT EXISTS ${page})
 endif()
 if(NOT MAN)
   message(WARNING "man is not installed: the manual page was not rendered")
-  return()
+  set(locales "")
+else()
+  set(locales C.UTF-8 C)
 endif()
 set(ENV{MANWIDTH} 80)
 # Written in UTF-8, the page renders as such, and in plain ASCII too.
-foreach(locale C.UTF-8 C)
+foreach(locale ${locales})
   set(ENV{LC_ALL} ${locale})
   execute_process(COMMAND ${MAN} --warnings=all -l ${page}
                   RESULT_VARIABLE status OUTPUT_VARIABLE rendered ERROR_VARIABLE warnings)
@@ -47,3 +55,32 @@ foreach(locale C.UTF-8 C)
     message(FATAL_ERROR "man -l ${page} does not render the Norwegian letters:\n${rendered}")
   endif()
 endforeach()
+
+# cpack installs too, and writes its own paths into the build's install
+# manifest; the uninstall must go by what the install into PREFIX wrote.
+if(NOT DPKG_DEB)
+  message(WARNING "dpkg-deb is not installed: the uninstall is tested without cpack in between")
+else()
+  set(cpack_prefix ${PREFIX}-cpack)
+  file(REMOVE_RECURSE ${cpack_prefix} ${cpack_prefix}-packages)
+  file(WRITE ${cpack_prefix}/bin/kondensator "planted\n")
+  execute_process(COMMAND ${CMAKE_COMMAND} -E chdir ${BUILD} cpack -G DEB -B ${cpack_prefix}-packages
+                          -D CPACK_PACKAGING_INSTALL_PREFIX=${cpack_prefix}
+                  RESULT_VARIABLE status OUTPUT_QUIET)
+  if(NOT status STREQUAL "0")
+    message(FATAL_ERROR "cpack -G DEB failed")
+  endif()
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} -DPREFIX=${PREFIX} -P ${BUILD}/uninstall.cmake
+                RESULT_VARIABLE status OUTPUT_QUIET)
+file(GLOB_RECURSE after LIST_DIRECTORIES true ${PREFIX}/*)
+if(NOT status STREQUAL "0" OR NOT after STREQUAL before)
+  message(FATAL_ERROR "The uninstall (status ${status}) left ${PREFIX} holding\n${after}\ninstead of\n${before}")
+endif()
+if(DPKG_DEB)
+  file(READ ${cpack_prefix}/bin/kondensator planted)
+  if(NOT planted STREQUAL "planted\n")
+    message(FATAL_ERROR "The uninstall touched ${cpack_prefix}/bin/kondensator, a path the .deb installs")
+  endif()
+  file(REMOVE_RECURSE ${cpack_prefix} ${cpack_prefix}-packages)
+endif()
