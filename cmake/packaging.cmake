@@ -76,8 +76,9 @@ kondensator is an interactive console program in Norwegian. It asks for the
 capacitance of two capacitors, the starting voltage of capacitor 1 and a final
 voltage, then connects capacitor 1 to the empty capacitor 2 again and again
 and writes how many discharges it takes until the voltage of capacitor 1 falls
-below the final voltage. Every discharge is computed exactly.")
-set(CPACK_PACKAGE_CONTACT "kondensator maintainers <maintainers@users.noreply.c-seed-a2dd412e.example>")
+below the final voltage. Every discharge is carried out exactly as its
+arithmetic defines (53-bit rounding, an exponent that does not overflow).")
+set(CPACK_PACKAGE_CONTACT "kondensator <kondensator@users.noreply.c-seed-a2dd412e.example>")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_VERBATIM_VARIABLES ON)  # the ignore patterns below hold backslashes
