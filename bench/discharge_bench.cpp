@@ -2,8 +2,10 @@
 // floor of its dependency chain: a bare dependent multiply and FMA,
 // v = fma(c1 * v, r, t), the least a discharge with a prepared reciprocal can
 // cost, over the same number of steps. Also times a bare dependent multiply
-// and divide, v = c1 * v / d, the plain way of discharging. Prints the ratios
-// of the median times, one input a line.
+// and divide, v = c1 * v / d, the plain way of discharging, and against it the
+// plain loop, which runs where there is no FMA (and in WebAssembly), on the
+// decay and the subnormal decay. Prints the ratios of the median times, one
+// input a line.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -87,6 +89,17 @@ void program_loop(benchmark::State& state, const Input& input) {
     report_time_per_step(state, input.discharges);
 }
 
+void plain_loop(benchmark::State& state, const Input& input) {
+    for (auto _ : state) {
+        const Input in = opaque(input);
+        const auto run = kondensator::run_discharges(in.c1, in.c2, in.v1, in.vend, kondensator::kMaxDischarges,
+                                                     kondensator::DischargeKernel::plain);
+        if (run.result.count != input.discharges) state.SkipWithError("unexpected number of discharges");
+        benchmark::DoNotOptimize(run);
+    }
+    report_time_per_step(state, input.discharges);
+}
+
 void register_benchmarks() {
     const auto add = [](const std::string& name, void (*run)(benchmark::State&, const Input&), const Input& input) {
         benchmark::RegisterBenchmark(name.c_str(), run, input)
@@ -97,6 +110,8 @@ void register_benchmarks() {
     add("floor/decay", floor_loop, kInputs[0]);
     add("bare_multiply_divide/decay", bare_multiply_divide, kInputs[0]);
     for (const Input& input : kInputs) add(std::string("program/") + input.name, program_loop, input);
+    add("plain/decay", plain_loop, kInputs[0]);
+    add("plain/subnormal", plain_loop, kInputs[3]);
 }
 
 // Keeps the median time of each benchmark to print the ratios at the end.
@@ -109,21 +124,26 @@ public:
         }
     }
     // Every input has about the same number of discharges as the decay,
-    // whose floor loop is timed; the ratio is scaled to the input's own count.
+    // whose floor loops are timed; the ratio is scaled to the input's own
+    // count. Without an FMA there is no multiply-FMA floor.
     void print_ratios() const {
-        const auto floor = medians_.find("floor/decay");
-        if (floor == medians_.end()) return;
         const auto per_step = [&](const char* name, std::int32_t discharges) {
             const auto found = medians_.find(name);
             return found == medians_.end() ? NAN : found->second / discharges;
         };
         const double floor_per_step = per_step("floor/decay", kInputs[0].discharges);
-        std::printf("bare multiply-divide / floor: %.3f\n",
-                    per_step("bare_multiply_divide/decay", kInputs[0].discharges) / floor_per_step);
-        for (const Input& input : kInputs) {
-            const std::string name = std::string("program/") + input.name;
-            std::printf("%s / floor: %.3f\n", input.name, per_step(name.c_str(), input.discharges) / floor_per_step);
+        const double divide_per_step = per_step("bare_multiply_divide/decay", kInputs[0].discharges);
+        if (!std::isnan(floor_per_step)) {
+            std::printf("bare multiply-divide / floor: %.3f\n", divide_per_step / floor_per_step);
+            for (const Input& input : kInputs) {
+                const std::string name = std::string("program/") + input.name;
+                std::printf("%s / floor: %.3f\n", input.name, per_step(name.c_str(), input.discharges) / floor_per_step);
+            }
         }
+        const double plain_per_step = per_step("plain/decay", kInputs[0].discharges);
+        std::printf("plain decay / bare multiply-divide: %.3f\n", plain_per_step / divide_per_step);
+        std::printf("plain subnormal / plain decay: %.3f\n",
+                    per_step("plain/subnormal", kInputs[3].discharges) / plain_per_step);
     }
 
 private:

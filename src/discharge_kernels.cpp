@@ -24,14 +24,15 @@
 #else
 #define KONDENSATOR_FMA_TARGET
 #endif
-// The loop itself is kept out of line.
+// The loops themselves are kept out of line.
 #if defined(__GNUC__) || defined(__clang__)
 #define KONDENSATOR_FMA_PIECE KONDENSATOR_FMA_TARGET __attribute__((always_inline)) inline
-#define KONDENSATOR_FMA_LOOP KONDENSATOR_FMA_TARGET __attribute__((noinline))
+#define KONDENSATOR_LOOP __attribute__((noinline))
 #else
 #define KONDENSATOR_FMA_PIECE inline
-#define KONDENSATOR_FMA_LOOP
+#define KONDENSATOR_LOOP
 #endif
+#define KONDENSATOR_FMA_LOOP KONDENSATOR_FMA_TARGET KONDENSATOR_LOOP
 
 namespace kondensator {
 
@@ -40,50 +41,205 @@ namespace {
 constexpr std::uint64_t kMagnitude = ~(std::uint64_t{1} << 63);
 constexpr std::uint64_t kExponentField = std::uint64_t{0x7ff} << 52;
 
-constexpr std::uint64_t bits(double x) { return std::bit_cast<std::uint64_t>(x); }
-
-// Whether a double with these bits is finite with a magnitude of at least the
-// double whose bits are lowest_bits.
-constexpr bool finite_from(std::uint64_t x_bits, std::uint64_t lowest_bits) {
-    return (x_bits & kMagnitude) - lowest_bits <= bits(DBL_MAX) - lowest_bits;
+// std::bit_cast, where the C++ library has it; the C++ library of the
+// WebAssembly build has only the compiler's builtin behind it.
+template <class To, class From>
+constexpr To bit_cast(const From& from) {
+#if defined(__cpp_lib_bit_cast)
+    return std::bit_cast<To>(from);
+#else
+    return __builtin_bit_cast(To, from);
+#endif
 }
 
-// The loops check the quotients on their bit patterns, off the floating-point
-// units on the dependency chain. A quotient that passes the checks is a normal
-// number, and two normal numbers are equal exactly when their bit patterns are.
-bool repeats(std::uint64_t next_bits, double v, std::uint64_t previous_bits) {
-    return next_bits == bits(v) || next_bits == previous_bits;
-}
-
-// Plain arithmetic gives the exact step whenever the scaled product and the
-// quotient are normal and finite. With 0.5 <= |scaled sum| < 1 the quotient
-// is at most twice the product, so a quotient above twice the smallest normal
-// vouches for the product too.
-constexpr std::uint64_t kPlainLowest = bits(2 * DBL_MIN) + 1;
+constexpr std::uint64_t bits(double x) { return bit_cast<std::uint64_t>(x); }
+constexpr double from_bits(std::uint64_t x) { return bit_cast<double>(x); }
 
 }  // namespace
 
-// With nothing but the multiply and divide on its dependency chain, and no
-// call to keep values out of registers, this is the program's hot path where
-// the processor has no FMA.
+// The fast loops.
+//
+// They work on magnitudes. With a = |scaled c1|, s = |scaled sum| and u = |v|,
+// a discharge gives |v'| = RN(RN(a u) / s), since rounding to nearest is
+// symmetric about zero, and v' has the sign of v where c1 / (c1 + c2) > 0 and
+// the other sign where it is negative. The magnitudes therefore follow one
+// increasing function of the magnitude, whichever way the signs go: they move
+// in one direction, and a voltage can repeat one of the two before it only
+// once the magnitude stays where it is. The loops stop there, and the exact
+// step decides.
+//
+// A loop carries a chain value x, from which each discharge is computed, and
+// stops before the first discharge it cannot vouch for. The pieces:
+// - a domain maps the magnitudes of one range onto chain values (a power of
+//   two scales them, or the grid of the subnormals is laid over them) and
+//   says how a discharge goes from one chain value to the next;
+// - the swings say which signs the coming voltages take, and so which
+//   magnitudes keep them at or above vend;
+// - a range of bit patterns holds the chain values the loop may go to;
+// - in the FMA loop, the quotient check proves each quotient equal to the
+//   exact step's; a divide needs none.
+
+namespace {
+
+// A closed interval of magnitudes.
+struct Magnitudes {
+    double lowest;
+    double highest;
+};
+
+// Which signs the coming voltages take: the sign of v alone, or, where
+// c1 / (c1 + c2) is negative, both in turn.
+struct Swings {
+    bool positive;
+    bool negative;
+
+    // The magnitudes, among `valid`, at which each of them is at or above
+    // vend, or nothing where there are none.
+    [[nodiscard]] std::optional<Magnitudes> at_or_above(double vend, Magnitudes valid) const {
+        if (positive && vend > 0) valid.lowest = std::max(valid.lowest, vend);
+        if (negative) valid.highest = vend < 0 ? std::min(valid.highest, -vend) : 0.0;
+        if (!(valid.lowest <= valid.highest)) return std::nullopt;
+        return valid;
+    }
+};
+
+// An interval of bit patterns, as one unsigned comparison tests it. The
+// chain values are positive, and positive doubles are ordered as their bits.
+struct ChainRange {
+    std::uint64_t low;
+    std::uint64_t span;
+
+    [[nodiscard]] bool holds(std::uint64_t x_bits) const { return x_bits - low <= span; }
+};
+
+// What a segment of a loop did: the chain values after the last discharge
+// it vouched for and the one before (that one only where done > 0), as bits,
+// and how many it vouched for.
+struct Segment {
+    std::uint64_t last_bits;
+    std::uint64_t before_bits;
+    std::int32_t done;
+};
+
+// A loop over one domain: from the discharger, the domain, the range the
+// chain values may go to, the bits of the first chain value and a limit of
+// at least 1 on the discharges.
+template <class Domain>
+using SegmentLoop = Segment (*)(const Discharger&, Domain, ChainRange, std::uint64_t, std::int32_t);
+
+// Runs one domain from the loop state, and hands back the state with the
+// voltages unscaled and their signs restored.
+template <class Domain>
+LoopState run_in_domain(const LoopState& state, const Discharger& discharger, const Domain& domain, double vend,
+                        std::int32_t limit, SegmentLoop<Domain> run_segment) {
+    const bool negative = std::signbit(state.v);
+    const bool flips = !discharger.keeps_sign();
+    const Swings swings{!negative || flips, negative || flips};
+    const auto magnitudes = swings.at_or_above(vend, domain.magnitudes());
+    if (!magnitudes) return state;
+    const std::uint64_t low = bits(domain.chain_value(magnitudes->lowest));
+    const ChainRange range{low, bits(domain.chain_value(magnitudes->highest)) - low};
+
+    const Segment segment =
+        run_segment(discharger, domain, range, bits(domain.chain_value(std::fabs(state.v))), limit - state.count);
+    if (segment.done == 0) return state;
+    // The voltage after discharge n has the sign of v, or that of v times (-1)^n.
+    const auto voltage = [&](std::uint64_t chain_bits, std::int32_t n) {
+        const bool sign = negative != (flips && n % 2 != 0);
+        return std::copysign(domain.magnitude(from_bits(chain_bits)), sign ? -1.0 : 1.0);
+    };
+    return {voltage(segment.last_bits, segment.done), voltage(segment.before_bits, segment.done - 1),
+            state.count + segment.done};
+}
+
+// Whether the loops can take a voltage at all: the capacitances have scaled
+// operands, a discharge is due, and its magnitude is finite and not zero.
+bool loop_can_start(const LoopState& state, const Discharger& discharger, double vend, std::int32_t limit) {
+    const double magnitude = std::fabs(state.v);
+    return discharger.has_scaled_operands() && state.v >= vend && state.count != limit && magnitude > 0 &&
+           magnitude <= DBL_MAX;
+}
+
+// Normal voltages, scaled by 2^K. A power of two scales the product and the
+// quotient exactly, so the scaled chain rounds exactly as the exact step does
+// while the scaled quotient is at least 2^-960 (for the FMA loop's check) and
+// at most the largest double, and the unscaled one is normal (not rounded
+// again). With 0.5 <= s < 1, the product is then normal too.
+struct ScaledDomain {
+    int scale;  // K
+
+    // Small voltages run scaled, so that a loop can take them down to the
+    // smallest normal, and up to 2^512.
+    static ScaledDomain for_voltage(double magnitude) { return {magnitude < 0x1p-512 ? 512 : 0}; }
+
+    [[nodiscard]] Magnitudes magnitudes() const {
+        return {std::max(DBL_MIN, std::ldexp(0x1p-960, -scale)), std::ldexp(DBL_MAX, -scale)};
+    }
+    [[nodiscard]] double chain_value(double magnitude) const { return std::ldexp(magnitude, scale); }
+    [[nodiscard]] double magnitude(double chain_value) const { return std::ldexp(chain_value, -scale); }
+
+    [[nodiscard]] double times(double m, double x) const { return m * x; }
+    [[nodiscard]] double next(double quotient) const { return quotient; }
+};
+
+// Subnormal voltages in plain arithmetic. The exact step rounds the 53-bit
+// quotient once more, to the grid of 2^-1074. Scaled by 2^1074 the subnormal
+// magnitudes become the integers 1 to 2^52 - 1, held exactly, and the chain
+// value x is that integer. So, with P = RN(a x) and Q = RN(P / s):
+// - where Q >= 1/2, P > Q s / 2 >= 1/4: the scaled product and quotient are
+//   normal, and being a power of two away from the exact step's, they are
+//   its 53-bit product and quotient scaled;
+// - for 0 <= Q <= 2^52, Q + 2^52 lies in [2^52, 2^53], where the doubles are
+//   the integers, so RN(Q + 2^52) is 2^52 plus Q rounded to an integer, ties
+//   to even (2^52 is even), and subtracting 2^52 again is exact. That is the
+//   exact step's second rounding;
+// - the range holds the integers 1 to 2^52 - 1, so a chain value in it came
+//   from 1/2 <= Q < 2^52 - 1/2, where all of the above holds. An infinite or
+//   larger Q leaves the range.
+struct GridDomain {
+    static constexpr int kScale = 1074;
+    static constexpr double kUnit = 0x1p52;  // where the doubles are the integers
+
+    [[nodiscard]] static Magnitudes magnitudes() { return {0x1p-1074, DBL_MIN - 0x1p-1074}; }
+    [[nodiscard]] static double chain_value(double magnitude) { return std::ldexp(magnitude, kScale); }
+    [[nodiscard]] static double magnitude(double chain_value) { return std::ldexp(chain_value, -kScale); }
+
+    [[nodiscard]] double times(double m, double x) const { return m * x; }
+    [[nodiscard]] double next(double quotient) const { return (quotient + kUnit) - kUnit; }
+};
+
+// The plain loop: a multiply and a divide on the dependency chain, and the
+// checks off it, on the chain value's bits. limit > 0.
+template <class Domain>
+KONDENSATOR_LOOP Segment run_plain_segment(const Discharger& discharger, Domain domain, ChainRange range,
+                                           std::uint64_t start_bits, std::int32_t limit) {
+    const double a = std::fabs(discharger.scaled_c1());
+    const double s = std::fabs(discharger.scaled_sum());
+    Segment segment{start_bits, 0, 0};
+    double x = from_bits(start_bits);
+    for (;;) {
+        const double next = domain.next(domain.times(a, x) / s);
+        const std::uint64_t next_bits = bits(next);
+        if (!range.holds(next_bits) || next_bits == segment.last_bits) break;
+        segment.before_bits = segment.last_bits;
+        segment.last_bits = next_bits;
+        x = next;
+        if (++segment.done == limit) break;
+    }
+    return segment;
+}
+
+}  // namespace
+
 LoopState run_plain_discharges(LoopState state, const Discharger& discharger, double vend,
                                std::int32_t limit) noexcept {
-    const double c1 = discharger.scaled_c1();
-    const double sum = discharger.scaled_sum();
-    double v = state.v;
-    std::uint64_t previous_bits = bits(state.previous);
-    std::int32_t count = state.count;
-    while (v >= vend && count != limit) {
-        const double next = c1 * v / sum;
-        const std::uint64_t next_bits = bits(next);
-        if (!finite_from(next_bits, kPlainLowest) || repeats(next_bits, v, previous_bits)) {
-            break;
-        }
-        previous_bits = bits(v);
-        v = next;
-        ++count;
+    if (!loop_can_start(state, discharger, vend, limit)) return state;
+    const double magnitude = std::fabs(state.v);
+    if (magnitude < DBL_MIN) {
+        return run_in_domain(state, discharger, GridDomain{}, vend, limit, run_plain_segment<GridDomain>);
     }
-    return {v, std::bit_cast<double>(previous_bits), count};
+    return run_in_domain(state, discharger, ScaledDomain::for_voltage(magnitude), vend, limit,
+                         run_plain_segment<ScaledDomain>);
 }
 
 bool fma_discharges_available() noexcept {
@@ -97,25 +253,6 @@ bool fma_discharges_available() noexcept {
 }
 
 // The FMA loop.
-//
-// It works on magnitudes. With a = |scaled c1|, s = |scaled sum| and u = |v|,
-// a discharge gives |v'| = RN(RN(a u) / s), since rounding to nearest is
-// symmetric about zero, and v' has the sign of v where c1 / (c1 + c2) > 0 and
-// the other sign where it is negative. The magnitudes therefore follow one
-// increasing function of the magnitude, whichever way the signs go: they move
-// in one direction, and a voltage can repeat one of the two before it only
-// once the magnitude stays where it is. The loop stops there, and the exact
-// step decides.
-//
-// The loop carries a chain value x, from which each discharge is computed,
-// and stops before the first discharge it cannot vouch for. The pieces:
-// - a domain maps the magnitudes of one range onto chain values (a power of
-//   two scales them, or the grid of the subnormals is laid over them) and
-//   says how a discharge goes from one chain value to the next;
-// - the swings say which signs the coming voltages take, and so which
-//   magnitudes keep them at or above vend;
-// - a range of bit patterns holds the chain values the loop may go to;
-// - the quotient check proves each quotient equal to the exact step's.
 
 namespace {
 
@@ -171,33 +308,6 @@ struct Step {
     double next;      // the chain value of q
 };
 
-// A closed interval of magnitudes.
-struct Magnitudes {
-    double lowest;
-    double highest;
-};
-
-// Normal voltages, scaled by 2^K. A power of two scales the product and the
-// quotient exactly, so the scaled chain rounds exactly as the exact step does
-// while the scaled quotient is at least 2^-960 (for the check) and at most the
-// largest double, and the unscaled one is normal (not rounded again).
-struct ScaledDomain {
-    int scale;  // K
-
-    // Small voltages run scaled, so that the loop can take them down to the
-    // smallest normal, and up to 2^512.
-    static ScaledDomain for_voltage(double magnitude) { return {magnitude < 0x1p-512 ? 512 : 0}; }
-
-    [[nodiscard]] Magnitudes magnitudes() const {
-        return {std::max(DBL_MIN, std::ldexp(0x1p-960, -scale)), std::ldexp(DBL_MAX, -scale)};
-    }
-    [[nodiscard]] double chain_value(double magnitude) const { return std::ldexp(magnitude, scale); }
-    [[nodiscard]] double magnitude(double chain_value) const { return std::ldexp(chain_value, -scale); }
-
-    KONDENSATOR_FMA_PIECE double times(double m, double x) const { return m * x; }
-    KONDENSATOR_FMA_PIECE double next(double quotient) const { return quotient; }
-};
-
 // Subnormal voltages: the exact step rounds the 53-bit quotient once more, to
 // the grid of 2^-1074. Scaled by 2^1022, the subnormals become the multiples
 // of G = 2^-52 in [0, 1), and the chain value is x = 1 + scaled magnitude,
@@ -230,31 +340,6 @@ KONDENSATOR_FMA_PIECE Step discharge_step(const Reciprocal& r, const Domain& dom
     return {product, quotient, domain.next(quotient)};
 }
 
-// Which signs the coming voltages take: the sign of v alone, or, where
-// c1 / (c1 + c2) is negative, both in turn.
-struct Swings {
-    bool positive;
-    bool negative;
-
-    // The magnitudes, among `valid`, at which each of them is at or above
-    // vend, or nothing where there are none.
-    [[nodiscard]] std::optional<Magnitudes> at_or_above(double vend, Magnitudes valid) const {
-        if (positive && vend > 0) valid.lowest = std::max(valid.lowest, vend);
-        if (negative) valid.highest = vend < 0 ? std::min(valid.highest, -vend) : 0.0;
-        if (!(valid.lowest <= valid.highest)) return std::nullopt;
-        return valid;
-    }
-};
-
-// An interval of bit patterns, as one unsigned comparison tests it. The
-// chain values are positive, and positive doubles are ordered as their bits.
-struct ChainRange {
-    std::uint64_t low;
-    std::uint64_t span;
-
-    [[nodiscard]] bool holds(std::uint64_t x_bits) const { return x_bits - low <= span; }
-};
-
 // The checks of one discharge from the chain value with bits x_bits: the
 // quotient is the exact step's, the next chain value is in the range, and it
 // is not the same again.
@@ -283,15 +368,6 @@ KONDENSATOR_FMA_PIECE void keep_ahead_of_check([[maybe_unused]] const Step& foll
 #endif
 }
 
-// What a segment of the loop did: the chain values after the last discharge
-// it vouched for and the one before (that one only where done > 0), as bits,
-// and how many it vouched for.
-struct Segment {
-    std::uint64_t last_bits;
-    std::uint64_t before_bits;
-    std::int32_t done;
-};
-
 // Checks `pending` while `following` is computed; false where the loop stops.
 template <class Domain>
 KONDENSATOR_FMA_PIECE bool turn(const Reciprocal& r, const Domain& domain, ChainRange range, std::int32_t limit,
@@ -310,10 +386,11 @@ KONDENSATOR_FMA_PIECE bool turn(const Reciprocal& r, const Domain& domain, Chain
 // step's values are copied along the chain; out of line, so that the loop has
 // the registers to itself. limit > 0.
 template <class Domain>
-KONDENSATOR_FMA_LOOP Segment run_segment(Reciprocal r, Domain domain, ChainRange range, std::uint64_t start_bits,
-                                         std::int32_t limit) {
+KONDENSATOR_FMA_LOOP Segment run_fma_segment(const Discharger& discharger, Domain domain, ChainRange range,
+                                             std::uint64_t start_bits, std::int32_t limit) {
+    const Reciprocal r = Reciprocal::of(discharger);
     Segment segment{start_bits, 0, 0};
-    Step a = discharge_step(r, domain, std::bit_cast<double>(start_bits));
+    Step a = discharge_step(r, domain, from_bits(start_bits));
     Step b{};
     while (turn(r, domain, range, limit, a, b, segment) && turn(r, domain, range, limit, b, a, segment)) {
     }
@@ -322,45 +399,18 @@ KONDENSATOR_FMA_LOOP Segment run_segment(Reciprocal r, Domain domain, ChainRange
     return Segment{segment};
 }
 
-// Runs one domain from the loop state, and hands back the state with the
-// voltages unscaled and their signs restored.
-template <class Domain>
-KONDENSATOR_FMA_TARGET LoopState run_in_domain(const LoopState& state, const Discharger& discharger, const Domain& domain,
-                                               double vend, std::int32_t limit) {
-    const bool negative = std::signbit(state.v);
-    const bool flips = !discharger.keeps_sign();
-    const Swings swings{!negative || flips, negative || flips};
-    const auto magnitudes = swings.at_or_above(vend, domain.magnitudes());
-    if (!magnitudes) return state;
-    const std::uint64_t low = bits(domain.chain_value(magnitudes->lowest));
-    const ChainRange range{low, bits(domain.chain_value(magnitudes->highest)) - low};
-
-    const Segment segment = run_segment(Reciprocal::of(discharger), domain, range,
-                                        bits(domain.chain_value(std::fabs(state.v))), limit - state.count);
-    if (segment.done == 0) return state;
-    // The voltage after discharge n has the sign of v, or that of v times (-1)^n.
-    const auto voltage = [&](std::uint64_t chain_bits, std::int32_t n) {
-        const bool sign = negative != (flips && n % 2 != 0);
-        return std::copysign(domain.magnitude(std::bit_cast<double>(chain_bits)), sign ? -1.0 : 1.0);
-    };
-    return {voltage(segment.last_bits, segment.done), voltage(segment.before_bits, segment.done - 1),
-            state.count + segment.done};
-}
-
 }  // namespace
 
 KONDENSATOR_FMA_TARGET
 LoopState run_fma_discharges(LoopState state, const Discharger& discharger, double vend,
                              std::int32_t limit) noexcept {
+    if (!loop_can_start(state, discharger, vend, limit)) return state;
     const double magnitude = std::fabs(state.v);
-    if (!discharger.has_scaled_operands() || !(state.v >= vend) || state.count == limit || !(magnitude > 0) ||
-        !(magnitude <= DBL_MAX)) {
-        return state;
-    }
     if (magnitude < DBL_MIN) {
-        return run_in_domain(state, discharger, SubnormalDomain{}, vend, limit);
+        return run_in_domain(state, discharger, SubnormalDomain{}, vend, limit, run_fma_segment<SubnormalDomain>);
     }
-    return run_in_domain(state, discharger, ScaledDomain::for_voltage(magnitude), vend, limit);
+    return run_in_domain(state, discharger, ScaledDomain::for_voltage(magnitude), vend, limit,
+                         run_fma_segment<ScaledDomain>);
 }
 
 }  // namespace kondensator

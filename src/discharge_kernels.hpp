@@ -17,9 +17,11 @@ struct LoopState {
 // is provably the discharger's exact step, and stops before a discharge that
 // is not due (v below vend, or `limit` reached), whose voltage would repeat
 // one of the last two, or that it cannot vouch for; the caller then takes one
-// exact step. They need the discharger's scaled operands.
+// exact step. Without the discharger's scaled operands they do nothing.
 
-// Multiplies and divides in plain double arithmetic.
+// Multiplies and divides in plain double arithmetic; runs for voltages of
+// either sign, normal or subnormal, whether or not the sign flips at every
+// discharge.
 [[nodiscard]] LoopState run_plain_discharges(LoopState state, const Discharger& discharger, double vend,
                                              std::int32_t limit) noexcept;
 
