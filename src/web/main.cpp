@@ -1,0 +1,81 @@
+// The program in a web page: the dialogue reads what the page sends and hands
+// what it writes back to the page. The page (or the test runner under node)
+// gives the module three functions: readInput(capacity), a promise of at most
+// capacity bytes, none at the end of the input; writeOutput(bytes); and
+// ended(status), called once the program has ended.
+#include <emscripten.h>
+
+#include <array>
+#include <istream>
+#include <ostream>
+#include <streambuf>
+
+#include "dialogue.hpp"
+
+namespace {
+
+// Waits, without blocking the page's worker, until the page sends input.
+EM_ASYNC_JS(int, read_from_page, (char* buffer, int capacity), {
+    const bytes = await Module.readInput(capacity);
+    HEAPU8.set(bytes, buffer);
+    return bytes.length;
+});
+
+EM_JS(void, write_to_page, (const char* data, int size), {
+    Module.writeOutput(HEAPU8.slice(data, data + size));
+});
+
+// main returns to the runtime each time the program waits for input, so its
+// last return says nothing by itself; the page hears of the end from here.
+EM_JS(void, report_end, (int status), {
+    Module.ended(status);
+});
+
+class PageInput : public std::streambuf {
+private:
+    int_type underflow() override {
+        if (gptr() == egptr()) {
+            const int count = read_from_page(buffer_.data(), static_cast<int>(buffer_.size()));
+            if (count <= 0) return traits_type::eof();
+            setg(buffer_.data(), buffer_.data(), buffer_.data() + count);
+        }
+        return traits_type::to_int_type(*gptr());
+    }
+    int_type uflow() override {
+        const int_type c = underflow();
+        if (!traits_type::eq_int_type(c, traits_type::eof())) gbump(1);
+        return c;
+    }
+    std::array<char, 4096> buffer_{};
+};
+
+class PageOutput : public std::streambuf {
+public:
+    PageOutput() { setp(buffer_.data(), buffer_.data() + buffer_.size()); }
+
+private:
+    int sync() override {
+        if (pptr() > pbase()) write_to_page(pbase(), static_cast<int>(pptr() - pbase()));
+        setp(buffer_.data(), buffer_.data() + buffer_.size());
+        return 0;
+    }
+    int_type overflow(int_type c) override {
+        sync();
+        if (!traits_type::eq_int_type(c, traits_type::eof())) sputc(traits_type::to_char_type(c));
+        return traits_type::not_eof(c);
+    }
+    std::array<char, 4096> buffer_{};
+};
+
+}  // namespace
+
+int main() {
+    PageInput input_buffer;
+    PageOutput output_buffer;
+    std::istream in(&input_buffer);
+    std::ostream out(&output_buffer);
+    const int status = kondensator::run_dialogue(in, out);
+    out.flush();
+    report_end(status);
+    return status;
+}
