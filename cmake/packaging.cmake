@@ -98,7 +98,8 @@ endif()
 # holds it. From a git checkout that is what git tracks (see
 # cpack_project_config.cmake.in); elsewhere, the tree without build folders
 # (by their usual names, any folder holding a CMake cache when this is
-# configured, and CMake's own outputs), version control or editor files.
+# configured, and CMake's own outputs), version control or editor files, or
+# the npm packages the web tests install.
 set(CPACK_SOURCE_GENERATOR TGZ)
 set(CPACK_SOURCE_PACKAGE_FILE_NAME ${PROJECT_NAME}-${PROJECT_VERSION})
 kondensator_escape_for_regex("${PROJECT_SOURCE_DIR}" source_root)
@@ -107,7 +108,7 @@ set(CPACK_SOURCE_IGNORE_FILES
   "/CMakeFiles/" "/CMakeCache\\.txt$" "/Testing/"
   "/\\.git/" "/\\.git$" "/\\.svn/" "/\\.hg/"
   "~$" "/#[^/]*#$" "/\\.#" "\\.sw[a-p]$" "\\.orig$" "\\.rej$" "\\.bak$" "/\\.DS_Store$"
-  "/\\.vscode/" "/\\.idea/" "/\\.cache/" "/compile_commands\\.json$")
+  "/\\.vscode/" "/\\.idea/" "/\\.cache/" "/compile_commands\\.json$" "/node_modules/")
 file(GLOB caches LIST_DIRECTORIES false "${PROJECT_SOURCE_DIR}/*/CMakeCache.txt")
 foreach(cache ${caches})
   get_filename_component(folder ${cache} DIRECTORY)
