@@ -8,6 +8,10 @@ endif()
 
 set(web_build ${PROJECT_BINARY_DIR}/web)
 kondensator_cross_build(kondensator_web emscripten.cmake ${web_build})
+# A second build elsewhere must give the same page, byte for byte.
+kondensator_cross_build(kondensator_web_again emscripten.cmake ${PROJECT_BINARY_DIR}/web-again)
+add_test(NAME web.page_is_reproducible
+  COMMAND ${CMAKE_COMMAND} -E compare_files ${web_build}/kondensator.html ${PROJECT_BINARY_DIR}/web-again/kondensator.html)
 foreach(input ${transcripts})
   get_filename_component(name ${input} NAME_WE)
   add_test(NAME web.node.transcript.${name}
