@@ -13,7 +13,7 @@ import path from 'node:path';
 import { pathToFileURL } from 'node:url';
 
 const [nativeBench, webBuild, chromium] = process.argv.slice(2);
-const require = createRequire(new URL('../tests/web/package.json', import.meta.url));
+const require = createRequire(import.meta.url);
 const decay = { c1: 1, c2: 1e-8, v1: 2.718281828, vend: 1, discharges: 100000002 };
 const subnormal = { c1: 1, c2: 1e-8, v1: 2e-308, vend: 7.357588823428847e-309, discharges: 100000001 };
 const runs = 5;

@@ -1,24 +1,48 @@
-// Drives the page in headless Chromium or Firefox with puppeteer-core: every
-// transcript typed as keystrokes, or the runs of scenarios.json. The page is
-// opened from file://, and the browser is the one installed, never one
-// downloaded.
+// Drives the page in a browser: every transcript typed as keystrokes, or the
+// runs of scenarios.json. Headless Chromium and Firefox through
+// puppeteer-core; WebKitGTK, the engine of Safari and of every browser on an
+// iPad, through WebKitWebDriver and its MiniBrowser (run this under
+// xvfb-run). The page is opened from file://, and the browser is the one
+// installed, never one downloaded.
 //   node browser_test.mjs chrome|firefox EXECUTABLE PAGE TRANSCRIPTS_DIR transcripts|scenarios
+//   node browser_test.mjs webkit MINIBROWSER PAGE TRANSCRIPTS_DIR transcripts|scenarios WEBKITWEBDRIVER
 import fs from 'node:fs';
+import { createRequire } from 'node:module';
 import path from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
 import puppeteer from 'puppeteer-core';
 
-import { expandPaste, splitForTyping, readScenarios } from './steps.mjs';
+import { launchWebKit } from './webdriver.mjs';
 
-const [browserName, executablePath, pagePath, transcriptsDir, what] = process.argv.slice(2);
+const [browserName, executablePath, pagePath, transcriptsDir, what, webDriverPath] = process.argv.slice(2);
 const here = path.dirname(fileURLToPath(import.meta.url));
 const pageUrl = pathToFileURL(path.resolve(pagePath)).href;
-const axeSource = fs.readFileSync(path.join(here, 'node_modules/axe-core/axe.min.js'), 'utf8');
+const axeSource = fs.readFileSync(createRequire(import.meta.url).resolve('axe-core/axe.min.js'), 'utf8');
 const timeout = 60000;
 
 // No background traffic: the machines that run this have no network.
 const chromeArgs = ['--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking',
   '--disable-component-update', '--disable-sync'];
+
+// The text as pieces to type as keys and pieces to paste: a line with a
+// control character other than its line feed (a tab, a carriage return)
+// cannot be typed into the page's line, where Tab moves the focus, so it is
+// pasted whole, line feed and all.
+function splitForTyping(text) {
+  const pieces = [];
+  for (const line of text.match(/[^\n]*\n|[^\n]+$/g) || []) {
+    const typeable = !/[\x00-\x09\x0b-\x1f\x7f]/.test(line);
+    const last = pieces[pieces.length - 1];
+    if (typeable && last && last.keys !== undefined) last.keys += line;
+    else pieces.push(typeable ? { keys: line } : { paste: line });
+  }
+  return pieces;
+}
+
+// The text of a paste step: parts joined, a part a text or [text, times].
+function expandPaste(parts) {
+  return parts.map((part) => (Array.isArray(part) ? part[0].repeat(part[1]) : part)).join('');
+}
 
 const inPage = {
   text: (className) => [...document.querySelectorAll(`#konsoll > .${className}`)].map((e) => e.textContent).join(''),
@@ -137,9 +161,11 @@ async function runScenario(page, scenario, prompts) {
   if (shown !== run.typed) throw new Error(`shows ${shown.length} characters as typed, not the ${run.typed.length} typed`);
 }
 
-const browser = await puppeteer.launch({
-  browser: browserName, executablePath, headless: true, args: browserName === 'chrome' ? chromeArgs : [],
-});
+const browser = browserName === 'webkit'
+  ? await launchWebKit(webDriverPath, executablePath)
+  : await puppeteer.launch({
+    browser: browserName, executablePath, headless: true, args: browserName === 'chrome' ? chromeArgs : [],
+  });
 let failures = 0;
 try {
   const page = await browser.newPage();
@@ -151,7 +177,7 @@ try {
       runs.push([`transcript ${name}`, () => runTranscript(page, name)]);
     }
   } else {
-    const { prompts, scenarios } = readScenarios(path.join(here, 'scenarios.json'));
+    const { prompts, scenarios } = JSON.parse(fs.readFileSync(path.join(here, 'scenarios.json'), 'utf8'));
     for (const scenario of scenarios) runs.push([scenario.name, () => runScenario(page, scenario, prompts)]);
   }
   for (const [name, body] of runs) {
