@@ -186,7 +186,7 @@ struct ScaledDomain {
 // quotient once more, to the grid of 2^-1074. Scaled by 2^1074 the subnormal
 // magnitudes become the integers 1 to 2^52 - 1, held exactly, and the chain
 // value x is that integer. So, with P = RN(a x) and Q = RN(P / s):
-// - where Q >= 1/2, P > Q s / 2 >= 1/4: the scaled product and quotient are
+// - where Q >= 1/2, P > Q s / 2 >= 1/8: the scaled product and quotient are
 //   normal, and being a power of two away from the exact step's, they are
 //   its 53-bit product and quotient scaled;
 // - for 0 <= Q <= 2^52, Q + 2^52 lies in [2^52, 2^53], where the doubles are
