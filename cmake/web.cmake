@@ -48,3 +48,10 @@ target_link_libraries(web_bench PRIVATE kondensator_core)
 target_link_options(web_bench PRIVATE -sSINGLE_FILE -sMODULARIZE -sEXPORT_NAME=createWebBench -sENVIRONMENT=web,node
                     -sFILESYSTEM=0)
 set_property(TARGET web_bench PROPERTY RULE_LAUNCH_LINK "${CMAKE_COMMAND} -E env NODE_PATH=${node_path}")
+
+# The number reader alone, for tests/web/read_number_test.cjs.
+add_executable(web_read_number EXCLUDE_FROM_ALL tests/web/read_number.cpp)
+target_link_libraries(web_read_number PRIVATE kondensator_core)
+target_link_options(web_read_number PRIVATE -sSINGLE_FILE -sMODULARIZE -sENVIRONMENT=node -sFILESYSTEM=0
+                    -sEXPORTED_RUNTIME_METHODS=cwrap)
+set_property(TARGET web_read_number PROPERTY RULE_LAUNCH_LINK "${CMAKE_COMMAND} -E env NODE_PATH=${node_path}")

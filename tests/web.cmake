@@ -12,6 +12,13 @@ kondensator_cross_build(kondensator_web emscripten.cmake ${web_build})
 kondensator_cross_build(kondensator_web_again emscripten.cmake ${PROJECT_BINARY_DIR}/web-again)
 add_test(NAME web.page_is_reproducible
   COMMAND ${CMAKE_COMMAND} -E compare_files ${web_build}/kondensator.html ${PROJECT_BINARY_DIR}/web-again/kondensator.html)
+# Where the web build reads numbers with the C library's strtod: against
+# JavaScript's reading, which is correctly rounded too.
+add_test(NAME web.build_number_reader COMMAND ${CMAKE_COMMAND} --build ${web_build} --target web_read_number)
+set_tests_properties(web.build_number_reader PROPERTIES FIXTURES_SETUP web_read_number)
+add_test(NAME web.node.number_reader
+  COMMAND ${KONDENSATOR_NODE} ${CMAKE_CURRENT_SOURCE_DIR}/web/read_number_test.cjs ${web_build}/web_read_number.js)
+set_tests_properties(web.node.number_reader PROPERTIES FIXTURES_REQUIRED web_read_number)
 foreach(input ${transcripts})
   get_filename_component(name ${input} NAME_WE)
   add_test(NAME web.node.transcript.${name}
