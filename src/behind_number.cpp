@@ -3,6 +3,8 @@
 #include <array>
 #include <string_view>
 
+#include "characters.hpp"
+
 namespace kondensator {
 
 namespace {
@@ -29,10 +31,8 @@ const Prefix* prefix_of(int c) {
     return nullptr;
 }
 
-bool is_digit(int c) { return c >= '0' && c <= '9'; }
 bool is_letter(int c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool is_unit(int c) { return c == 'F' || c == 'V'; }
-bool is_space(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 bool is_continuation_byte(int c) { return c >= 0x80 && c <= 0xbf; }
 
 // The micro sign is C2 B5 in UTF-8 and the Greek mu CE BC; a Norwegian

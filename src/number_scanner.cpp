@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "characters.hpp"
+
 namespace kondensator {
 
 namespace {
@@ -11,12 +13,6 @@ namespace {
 // yet twice it still fits in 64 bits: so exponents saturate at this value,
 // and no input overflows them.
 constexpr std::int64_t kExponentLimit = 1'000'000'000'000'000'000;
-
-bool is_space(int c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-bool is_digit(int c) { return c >= '0' && c <= '9'; }
 
 bool is_sign(int c) { return c == '+' || c == '-'; }
 
