@@ -34,17 +34,10 @@ EM_JS(void, report_end, (int status), {
 class PageInput : public std::streambuf {
 private:
     int_type underflow() override {
-        if (gptr() == egptr()) {
-            const int count = read_from_page(buffer_.data(), static_cast<int>(buffer_.size()));
-            if (count <= 0) return traits_type::eof();
-            setg(buffer_.data(), buffer_.data(), buffer_.data() + count);
-        }
-        return traits_type::to_int_type(*gptr());
-    }
-    int_type uflow() override {
-        const int_type c = underflow();
-        if (!traits_type::eq_int_type(c, traits_type::eof())) gbump(1);
-        return c;
+        const int count = read_from_page(buffer_.data(), static_cast<int>(buffer_.size()));
+        if (count <= 0) return traits_type::eof();
+        setg(buffer_.data(), buffer_.data(), buffer_.data() + count);
+        return traits_type::to_int_type(buffer_[0]);
     }
     std::array<char, 4096> buffer_{};
 };
