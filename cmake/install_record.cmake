@@ -6,12 +6,18 @@
 # A record holds a line "folder PATH" for each folder the install created and
 # a line "file PATH" for each file it wrote, PATH relative to the prefix.
 
+# Sets VARIABLE to PATH made absolute and normal, without a slash at its end.
+function(kondensator_normal_path path variable)
+  get_filename_component(path "${path}" ABSOLUTE)
+  cmake_path(NORMAL_PATH path)
+  string(REGEX REPLACE "(.)/$" "\\1" path "${path}")
+  set(${variable} "${path}" PARENT_SCOPE)
+endfunction()
+
 # Sets VARIABLE to the record in RECORDS of the install into DESTINATION
-# (DESTDIR and prefix together), which is made absolute and normal.
+# (DESTDIR and prefix together), and VARIABLE_DESTINATION to that, normal.
 function(kondensator_install_record records destination variable)
-  get_filename_component(destination "${destination}" ABSOLUTE)
-  cmake_path(NORMAL_PATH destination)
-  string(REGEX REPLACE "(.)/$" "\\1" destination "${destination}")
+  kondensator_normal_path("${destination}" destination)
   string(MD5 key "${destination}")
   set(${variable} "${records}/${key}.txt" PARENT_SCOPE)
   set(${variable}_DESTINATION "${destination}" PARENT_SCOPE)
@@ -39,17 +45,14 @@ endfunction()
 # it created into RECORDS.
 function(kondensator_install_finished records)
   kondensator_install_record("${records}" "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}" record)
-  set(prefix "${CMAKE_INSTALL_PREFIX}")
-  get_filename_component(prefix "${prefix}" ABSOLUTE)
-  cmake_path(NORMAL_PATH prefix)
-  string(REGEX REPLACE "/$" "" prefix "${prefix}")
+  kondensator_normal_path("${CMAKE_INSTALL_PREFIX}" prefix)
+  string(LENGTH "${prefix}/" length)
   set(lines "")
   foreach(folder ${KONDENSATOR_CREATED_FOLDERS})
     string(APPEND lines "folder ${folder}\n")
   endforeach()
   foreach(file ${CMAKE_INSTALL_MANIFEST_FILES})
     cmake_path(NORMAL_PATH file)
-    string(LENGTH "${prefix}/" length)
     string(SUBSTRING "${file}" 0 ${length} start)
     string(SUBSTRING "${file}" ${length} -1 relative)
     if(NOT start STREQUAL "${prefix}/" OR relative MATCHES "(^|/)\\.\\.(/|$)")

@@ -4,26 +4,31 @@
 # that holds the WebAssembly itself (SINGLE_FILE). That script, the page's
 # own script and its style are then inlined into src/web/kondensator.html;
 # emscripten makes no page of its own (its HTML minifier is not packaged).
-#
-# The program waits for input with ASYNCIFY: while the page has nothing for
-# it, the functions on the call stack are unwound and later rewound. Those are
-# the program's own and the stream buffer's; every family of the C and C++
-# libraries named in src/web/asyncify_remove.txt never calls back into the
-# input, and is left as it was, which keeps the page small.
-add_executable(kondensator src/web/main.cpp)
-target_link_libraries(kondensator PRIVATE kondensator_core)
-target_link_options(kondensator PRIVATE
-  -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536
-  -sASYNCIFY_REMOVE=@${PROJECT_SOURCE_DIR}/src/web/asyncify_remove.txt
-  -sSINGLE_FILE -sMODULARIZE -sEXPORT_NAME=createKondensator -sENVIRONMENT=worker,node
-  -sFILESYSTEM=0)
+
 # emcc runs scripts of its own under node; where node is not Debian's, they
 # find Debian's node modules only on NODE_PATH.
 set(node_path /usr/share/nodejs)
 if(DEFINED ENV{NODE_PATH})
   string(PREPEND node_path "$ENV{NODE_PATH}:")
 endif()
-set_property(TARGET kondensator PROPERTY RULE_LAUNCH_LINK "${CMAKE_COMMAND} -E env NODE_PATH=${node_path}")
+
+# A module of C++ compiled into one script: a function named EXPORT_NAME
+# makes it, in the ENVIRONMENT named; further arguments are link options.
+function(kondensator_web_module target export_name environment)
+  target_link_libraries(${target} PRIVATE kondensator_core)
+  target_link_options(${target} PRIVATE -sSINGLE_FILE -sMODULARIZE -sEXPORT_NAME=${export_name}
+                      -sENVIRONMENT=${environment} -sFILESYSTEM=0 ${ARGN})
+  set_property(TARGET ${target} PROPERTY RULE_LAUNCH_LINK "${CMAKE_COMMAND} -E env NODE_PATH=${node_path}")
+endfunction()
+
+# The program waits for input with ASYNCIFY: while the page has nothing for
+# it, the functions on the call stack are unwound and later rewound. Those are
+# the program's own and the stream buffer's; every family of the C and C++
+# libraries named in src/web/asyncify_remove.txt never calls back into the
+# input, and is left as it was, which keeps the page small.
+add_executable(kondensator src/web/main.cpp)
+kondensator_web_module(kondensator createKondensator worker,node
+  -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536 -sASYNCIFY_REMOVE=@${PROJECT_SOURCE_DIR}/src/web/asyncify_remove.txt)
 
 set(page_sources
   ${PROJECT_SOURCE_DIR}/src/web/kondensator.html
@@ -42,16 +47,9 @@ add_custom_target(package
           ${PROJECT_BINARY_DIR}/kondensator-${PROJECT_VERSION}.html
   DEPENDS page VERBATIM)
 
-# The discharge loop alone, for bench/web_bench.mjs (not built by default).
+# The discharge loop alone, for bench/web_bench.mjs, and the number reader
+# alone, for tests/web/read_number_test.cjs (neither built by default).
 add_executable(web_bench EXCLUDE_FROM_ALL bench/web_bench.cpp)
-target_link_libraries(web_bench PRIVATE kondensator_core)
-target_link_options(web_bench PRIVATE -sSINGLE_FILE -sMODULARIZE -sEXPORT_NAME=createWebBench -sENVIRONMENT=web,node
-                    -sFILESYSTEM=0)
-set_property(TARGET web_bench PROPERTY RULE_LAUNCH_LINK "${CMAKE_COMMAND} -E env NODE_PATH=${node_path}")
-
-# The number reader alone, for tests/web/read_number_test.cjs.
+kondensator_web_module(web_bench createWebBench web,node)
 add_executable(web_read_number EXCLUDE_FROM_ALL tests/web/read_number.cpp)
-target_link_libraries(web_read_number PRIVATE kondensator_core)
-target_link_options(web_read_number PRIVATE -sSINGLE_FILE -sMODULARIZE -sENVIRONMENT=node -sFILESYSTEM=0
-                    -sEXPORTED_RUNTIME_METHODS=cwrap)
-set_property(TARGET web_read_number PROPERTY RULE_LAUNCH_LINK "${CMAKE_COMMAND} -E env NODE_PATH=${node_path}")
+kondensator_web_module(web_read_number Module node -sEXPORTED_RUNTIME_METHODS=cwrap)
