@@ -33,6 +33,12 @@
 #define KONDENSATOR_LOOP
 #endif
 #define KONDENSATOR_FMA_LOOP KONDENSATOR_FMA_TARGET KONDENSATOR_LOOP
+// A floating-point register, as an asm statement names one.
+#if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__)
+#define KONDENSATOR_FP_REGISTER "x"
+#elif (defined(__GNUC__) || defined(__clang__)) && defined(__aarch64__)
+#define KONDENSATOR_FP_REGISTER "w"
+#endif
 
 namespace kondensator {
 
@@ -75,7 +81,8 @@ constexpr double from_bits(std::uint64_t x) { return bit_cast<double>(x); }
 //   says how a discharge goes from one chain value to the next;
 // - the swings say which signs the coming voltages take, and so which
 //   magnitudes keep them at or above vend;
-// - a range of bit patterns holds the chain values the loop may go to;
+// - a range of bit patterns holds the chain values the loop may go to, and
+//   says which way they move;
 // - in the FMA loop, the quotient check proves each quotient equal to the
 //   exact step's; a divide needs none.
 
@@ -103,21 +110,42 @@ struct Swings {
     }
 };
 
-// An interval of bit patterns, as one unsigned comparison tests it. The
-// chain values are positive, and positive doubles are ordered as their bits.
+// The chain values a loop may go to, an interval of bit patterns (the chain
+// values are positive, and positive doubles are ordered as their bits), and
+// the way their magnitudes move: down where |c1 / (c1 + c2)| < 1, up where it
+// is larger. A loop vouches for a discharge only where the chain value's
+// distance from the end it moves towards falls. One unsigned comparison then
+// says both that the value lies in the interval and that it moved: the
+// distances of all the values of a segment differ, so no voltage repeats one
+// of the two before it. A move the other way is never vouched for; it leaves
+// the discharge to the exact step, which is only slower. Where the magnitudes
+// fall that never happens: with a < s, s - a is at least an ulp of a, more
+// than 2^-53 a, while rounding moves a u by at most 2^-53 a u, so
+// RN(a u) < s u, and the quotient is at most u.
 struct ChainRange {
-    std::uint64_t low;
-    std::uint64_t span;
+    std::uint64_t towards;   // 0 where the magnitudes fall, all ones where they grow
+    std::uint64_t end;       // the lowest bits where they fall; the complement of the highest where they grow
+    std::uint64_t farthest;  // the distance of the interval's other end, plus one
 
-    [[nodiscard]] bool holds(std::uint64_t x_bits) const { return x_bits - low <= span; }
+    static ChainRange between(std::uint64_t low, std::uint64_t high, bool grows) {
+        return grows ? ChainRange{~std::uint64_t{0}, ~high, high - low + 1} : ChainRange{0, low, high - low + 1};
+    }
+    // The distance from the end, which is at most `farthest` - 1 in the
+    // interval; elsewhere it is larger, wrapping round for values beyond the end.
+    [[nodiscard]] std::uint64_t distance(std::uint64_t x_bits) const { return (x_bits ^ towards) - end; }
+    [[nodiscard]] std::uint64_t at(std::uint64_t distance) const { return (distance + end) ^ towards; }
+    // Where a segment starts: a first value outside the interval is farther
+    // than all within it.
+    [[nodiscard]] std::uint64_t start(std::uint64_t x_bits) const { return std::min(distance(x_bits), farthest); }
 };
 
-// What a segment of a loop did: the chain values after the last discharge
-// it vouched for and the one before (that one only where done > 0), as bits,
-// and how many it vouched for.
+// What a segment of a loop did: the distances of the chain values after the
+// last discharge it vouched for and the one before (that one only where
+// done > 1), and how many it vouched for. The distances alone are kept, as
+// they say which values they are.
 struct Segment {
-    std::uint64_t last_bits;
-    std::uint64_t before_bits;
+    std::uint64_t last_distance;
+    std::uint64_t before_distance;
     std::int32_t done;
 };
 
@@ -137,19 +165,21 @@ LoopState run_in_domain(const LoopState& state, const Discharger& discharger, co
     const Swings swings{!negative || flips, negative || flips};
     const auto magnitudes = swings.at_or_above(vend, domain.magnitudes());
     if (!magnitudes) return state;
-    const std::uint64_t low = bits(domain.chain_value(magnitudes->lowest));
-    const ChainRange range{low, bits(domain.chain_value(magnitudes->highest)) - low};
+    const bool grows = std::fabs(discharger.scaled_c1()) > std::fabs(discharger.scaled_sum());
+    const ChainRange range = ChainRange::between(bits(domain.chain_value(magnitudes->lowest)),
+                                                 bits(domain.chain_value(magnitudes->highest)), grows);
 
-    const Segment segment =
-        run_segment(discharger, domain, range, bits(domain.chain_value(std::fabs(state.v))), limit - state.count);
+    const std::uint64_t start_bits = bits(domain.chain_value(std::fabs(state.v)));
+    const Segment segment = run_segment(discharger, domain, range, start_bits, limit - state.count);
     if (segment.done == 0) return state;
+    const std::uint64_t last_bits = range.at(segment.last_distance);
+    const std::uint64_t before_bits = segment.done > 1 ? range.at(segment.before_distance) : start_bits;
     // The voltage after discharge n has the sign of v, or that of v times (-1)^n.
     const auto voltage = [&](std::uint64_t chain_bits, std::int32_t n) {
         const bool sign = negative != (flips && n % 2 != 0);
         return std::copysign(domain.magnitude(from_bits(chain_bits)), sign ? -1.0 : 1.0);
     };
-    return {voltage(segment.last_bits, segment.done), voltage(segment.before_bits, segment.done - 1),
-            state.count + segment.done};
+    return {voltage(last_bits, segment.done), voltage(before_bits, segment.done - 1), state.count + segment.done};
 }
 
 // Whether the loops can take a voltage at all: the capacitances have scaled
@@ -180,6 +210,7 @@ struct ScaledDomain {
 
     [[nodiscard]] double times(double m, double x) const { return m * x; }
     [[nodiscard]] double next(double quotient) const { return quotient; }
+    static constexpr bool kNextIsQuotient = true;
 };
 
 // Subnormal voltages in plain arithmetic. The exact step rounds the 53-bit
@@ -215,14 +246,15 @@ KONDENSATOR_LOOP Segment run_plain_segment(const Discharger& discharger, Domain 
                                            std::uint64_t start_bits, std::int32_t limit) {
     const double a = std::fabs(discharger.scaled_c1());
     const double s = std::fabs(discharger.scaled_sum());
-    Segment segment{start_bits, 0, 0};
+    Segment segment{range.start(start_bits), 0, 0};
     double x = from_bits(start_bits);
     for (;;) {
         const double next = domain.next(domain.times(a, x) / s);
         const std::uint64_t next_bits = bits(next);
-        if (!range.holds(next_bits) || next_bits == segment.last_bits) break;
-        segment.before_bits = segment.last_bits;
-        segment.last_bits = next_bits;
+        const std::uint64_t distance = range.distance(next_bits);
+        if (distance >= segment.last_distance) break;
+        segment.before_distance = segment.last_distance;
+        segment.last_distance = distance;
         x = next;
         if (++segment.done == limit) break;
     }
@@ -301,6 +333,30 @@ KONDENSATOR_FMA_PIECE std::uint64_t half_gap_times_divisor(std::uint64_t q_bits,
     return (((q_bits - 1) & kExponentField) - bits(1.0)) + half_gap_scale;
 }
 
+// Hands back `value` as a value the compiler knows nothing of, in a
+// register, once `after` is computed: what uses it then comes after `after`
+// in the emitted code. The asm is empty, so this costs no instruction.
+KONDENSATOR_FMA_PIECE void hold_until([[maybe_unused]] double& value, [[maybe_unused]] double after) {
+#if defined(KONDENSATOR_FP_REGISTER)
+    asm("" : "+" KONDENSATOR_FP_REGISTER(value) : KONDENSATOR_FP_REGISTER(after));
+#endif
+}
+
+// The bits of a value the chain computed, for the checks in the integer unit.
+// On x86-64 they go there through memory: a store and a load use ports of
+// their own, where a move between the register files (vmovq) takes port 0 of
+// Intel processors, one of the two ports of the chain's multiplies and FMAs,
+// and delays the chain whenever the two are ready in the same cycle. On AMD
+// processors that move has a pipe of its own, and both ways cost the same.
+KONDENSATOR_FMA_PIECE std::uint64_t integer_bits(double x) {
+#if defined(__x86_64__)
+    volatile std::uint64_t slot = bits(x);
+    return slot;
+#else
+    return bits(x);
+#endif
+}
+
 // One discharge as the chain computes it from the chain value x.
 struct Step {
     double product;   // p
@@ -329,8 +385,16 @@ struct SubnormalDomain {
     [[nodiscard]] static double chain_value(double magnitude) { return kOne + std::ldexp(magnitude, kScale); }
     [[nodiscard]] static double magnitude(double chain_value) { return std::ldexp(chain_value - kOne, -kScale); }
 
-    KONDENSATOR_FMA_PIECE double times(double m, double x) const { return std::fma(m, x, -m); }
+    // The FMA overwrites one of its operands. A copy of m made anew for
+    // each x is one it may overwrite, so that x keeps its register for the
+    // other product; GCC would otherwise copy x, on the chain.
+    KONDENSATOR_FMA_PIECE double times(double m, double x) const {
+        double factor = m;
+        hold_until(factor, x);
+        return std::fma(factor, x, -m);
+    }
     KONDENSATOR_FMA_PIECE double next(double quotient) const { return quotient + kOne; }
+    static constexpr bool kNextIsQuotient = false;
 };
 
 template <class Domain>
@@ -340,14 +404,13 @@ KONDENSATOR_FMA_PIECE Step discharge_step(const Reciprocal& r, const Domain& dom
     return {product, quotient, domain.next(quotient)};
 }
 
-// The checks of one discharge from the chain value with bits x_bits: the
-// quotient is the exact step's, the next chain value is in the range, and it
-// is not the same again.
-KONDENSATOR_FMA_PIECE bool vouched_for(const Reciprocal& r, ChainRange range, const Step& step, std::uint64_t x_bits) {
-    const std::uint64_t next_bits = bits(step.next);
-    const std::uint64_t remainder_bits = bits(std::fma(-step.quotient, r.divisor, step.product)) & kMagnitude;
-    return range.holds(next_bits) &&
-           remainder_bits < half_gap_times_divisor(bits(step.quotient), r.half_gap_scale) && next_bits != x_bits;
+// The checks of one discharge: the next chain value, at `distance` from the
+// range's end, moved towards it within the range, and the quotient is the
+// exact step's.
+KONDENSATOR_FMA_PIECE bool vouched_for(const Reciprocal& r, const Step& step, std::uint64_t quotient_bits,
+                                       std::uint64_t distance, std::uint64_t last_distance) {
+    const std::uint64_t remainder_bits = integer_bits(std::fma(-step.quotient, r.divisor, step.product)) & kMagnitude;
+    return distance < last_distance && remainder_bits < half_gap_times_divisor(quotient_bits, r.half_gap_scale);
 }
 
 // Keeps the discharge after the one being checked ahead of the check in the
@@ -355,17 +418,15 @@ KONDENSATOR_FMA_PIECE bool vouched_for(const Reciprocal& r, ChainRange range, co
 // over the check only where the chain's operation comes first in program
 // order; otherwise the check's FMA and the chain's multiplies, all ready in
 // the same cycle, share two pipes and the chain waits a cycle. Neither GCC
-// nor Clang keeps this order by itself. The empty asm reads the next chain
-// value, so it must be computed before, and hands back the checked values as
-// new, so the check must come after. Only reading the chain value leaves it
-// in its register: handing it back too costs GCC a copy on the chain.
-KONDENSATOR_FMA_PIECE void keep_ahead_of_check([[maybe_unused]] const Step& following,
-                                               [[maybe_unused]] Step& checked) {
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-    asm("" : "+x"(checked.product), "+x"(checked.quotient), "+x"(checked.next) : "x"(following.next));
-#elif defined(__aarch64__) && (defined(__GNUC__) || defined(__clang__))
-    asm("" : "+w"(checked.product), "+w"(checked.quotient), "+w"(checked.next) : "w"(following.next));
-#endif
+// nor Clang keeps this order by itself. The checked values are handed back
+// as new once the next chain value is computed, so the check must come
+// after. The chain value itself is only read: handing it back too costs GCC
+// a copy on the chain.
+template <class Domain>
+KONDENSATOR_FMA_PIECE void keep_ahead_of_check(const Step& following, Step& checked) {
+    hold_until(checked.product, following.next);
+    hold_until(checked.quotient, following.next);
+    if constexpr (Domain::kNextIsQuotient) checked.next = checked.quotient;
 }
 
 // Checks `pending` while `following` is computed; false where the loop stops.
@@ -373,10 +434,13 @@ template <class Domain>
 KONDENSATOR_FMA_PIECE bool turn(const Reciprocal& r, const Domain& domain, ChainRange range, std::int32_t limit,
                                 Step& pending, Step& following, Segment& segment) {
     following = discharge_step(r, domain, pending.next);
-    keep_ahead_of_check(following, pending);
-    if (!vouched_for(r, range, pending, segment.last_bits)) return false;
-    segment.before_bits = segment.last_bits;
-    segment.last_bits = bits(pending.next);
+    keep_ahead_of_check<Domain>(following, pending);
+    const std::uint64_t next_bits = integer_bits(pending.next);
+    const std::uint64_t quotient_bits = Domain::kNextIsQuotient ? next_bits : integer_bits(pending.quotient);
+    const std::uint64_t distance = range.distance(next_bits);
+    if (!vouched_for(r, pending, quotient_bits, distance, segment.last_distance)) return false;
+    segment.before_distance = segment.last_distance;
+    segment.last_distance = distance;
     return ++segment.done != limit;
 }
 
@@ -389,7 +453,7 @@ template <class Domain>
 KONDENSATOR_FMA_LOOP Segment run_fma_segment(const Discharger& discharger, Domain domain, ChainRange range,
                                              std::uint64_t start_bits, std::int32_t limit) {
     const Reciprocal r = Reciprocal::of(discharger);
-    Segment segment{start_bits, 0, 0};
+    Segment segment{range.start(start_bits), 0, 0};
     Step a = discharge_step(r, domain, from_bits(start_bits));
     Step b{};
     while (turn(r, domain, range, limit, a, b, segment) && turn(r, domain, range, limit, b, a, segment)) {

@@ -143,6 +143,8 @@ TEST(DischargeKernels, FastLoopsCarryOutTheDischarges) {
         {1, -1.99999998, 1, -7.389056},                               // sign flips
         {1, 1e-8, 2.5368735349108243e-301, 9.332636185032189e-302},   // scaled by 2^-1000
         {1, 1e-8, 2e-308, 7.357588823428847e-309},                    // subnormal
+        {1, -1e-8, 1e-300, -1},                                       // growth
+        {1, -2.00000002, 1e-310, -1e300},                             // sign flips, growing
     };
     for (const Input& in : inputs) {
         SCOPED_TRACE(testing::Message() << in.c1 << ", " << in.c2 << ", " << in.v1 << ", " << in.vend);
