@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 #include "discharger.hpp"
 
@@ -32,6 +34,165 @@ double log_ratio_magnitude(double a, double s) {
         return 2 * a >= s ? -std::log1p(-((s - a) / s)) : -std::log(a / s);
     }
     return a <= 2 * s ? std::log1p((a - s) / s) : std::log(a / s);
+}
+
+}  // namespace
+
+// Where |c1 / (c1 + c2)| lies within a few ulps of 1, the voltage moves by a
+// few doubles a discharge and rounding decides where it goes: the bounds
+// further down, which multiply, prove nothing there. But the voltage must
+// pass every double between its start and where the loop ends, so a bound on
+// how many doubles one discharge passes is a lower bound on the count.
+//
+// The argument. With a = |scaled c1|, s = |scaled sum| (0.5 <= s < 1) and
+// rho = a / s, a discharge takes the magnitude x to f(x) = RN(RN(a x) / s),
+// both roundings to 53 bits with the wide exponent, and to_double leaves a
+// normal result as it is. A power of two scales both roundings' results, so
+// f(2^e x) = 2^e f(x) while both are normal: how many doubles a discharge
+// passes depends on the significand alone, the same in every binade. So let
+// x lie in [1, 2), where the doubles lie 2^-52 apart, and count in units of
+// 2^-52. The binade is cut into 16 pieces; for x in [x_lo, x_hi] within one
+// piece, with d = |1 - rho|:
+// - p = RN(a x) misses a x by at most E_p, half an ulp of RN(a x_hi)
+//   (rounding is monotonic), or by nothing where a is a power of two; so p / s
+//   misses rho x by at most E_p / s;
+// - q = RN(p / s) misses p / s by at most E_q, half its ulp: 1/2 below 2, and
+//   1 in [2, 4), where only a growing x of the top piece can go.
+// So q lies at most r = x_hi d + E_p / s + E_q from x. Where q stays in
+// [1, 2), it moves x by |q - x| doubles, an integer, so by at most
+// M = floor(r); above 2 the doubles lie farther apart, so by fewer. A
+// falling x leaves the binade, to where the doubles lie closer, only from the
+// bottom piece; the walk takes that last discharge apart. And q is not x
+// (which would stick the voltage: "uendelig", not "over") where p / s lies
+// more than half the gap next to x away from x: where x_lo d > E_p / s + 1/2.
+// A piece where that may fail is one where the voltage may stick.
+//
+// The walk goes from the start through the pieces the voltage must pass, in
+// the way it moves, to the last magnitude at which the loop goes on, `end`.
+// In a piece, the voltage enters at the double `entry` or beyond, and must
+// get past the piece's far end `far`, passing |entry - far| + 1 doubles, at
+// most M a discharge: at least ceil((|entry - far| + 1) / M) discharges. In a
+// falling bottom piece, the discharges before the last one stay in the
+// binade and move at most M doubles each, and the last one starts less than r
+// doubles above `far`: at least floor((entry - far - r) / M) + 2 discharges.
+// Any discharge passes at most 2 r_most doubles, r_most the largest r, where
+// the doubles below a binade lie twice as close, so the voltage enters the
+// next piece at most that far beyond its near end; the discharges in it start
+// anywhere from that end on, so its M and its test for sticking are taken
+// over the piece from there. Where the sum passes the limit, the first
+// `limit` discharges all keep the voltage at or above vend and strictly
+// moving, so that no voltage repeats one of the two before it: the count ends
+// at the limit. The walk proves nothing where it reaches a piece in which
+// the voltage may stick, or `end`, first.
+//
+// The range: magnitudes at which every sign the voltage takes is at or above
+// vend, kept 2^-38 of themselves inside the normal range, so that with
+// d <= 2^-40 every q from there is normal and f is all there is. Every
+// quantity is computed with a margin of 2^-48 of itself in the safe
+// direction, far more than the rounding of the few operations.
+namespace {
+
+constexpr int kPieceBits = 4;
+constexpr int kPieces = 1 << kPieceBits;
+constexpr int kPieceShift = 52 - kPieceBits;
+constexpr std::uint64_t kPiece = std::uint64_t{1} << kPieceShift;  // doubles in a piece
+
+// Where the ratio lies farther from 1 than this, the multiplying bounds serve.
+constexpr double kNearOne = 0x1p-40;
+
+double up(double x) { return x * (1 + 0x1p-48); }
+double down(double x) { return x * (1 - 0x1p-48); }
+
+std::uint64_t bits_of(double x) {
+    std::uint64_t b;
+    std::memcpy(&b, &x, sizeof b);
+    return b;
+}
+
+// The significand in [1, 2) of a positive normal double, from its bits.
+double significand(std::uint64_t x_bits) {
+    constexpr std::uint64_t kFraction = (std::uint64_t{1} << 52) - 1;
+    const std::uint64_t one = 0x3ff0000000000000;
+    double x = 0;
+    const std::uint64_t b = (x_bits & kFraction) | one;
+    std::memcpy(&x, &b, sizeof x);
+    return x;
+}
+
+bool is_power_of_two(double x) {
+    int exponent = 0;
+    return std::frexp(x, &exponent) == 0.5;
+}
+
+// How many doubles one discharge can move magnitudes whose significands lie
+// in [x_lo, x_hi], within one piece: at most r; and whether it moves every
+// one of them.
+struct Move {
+    double most;
+    bool sure;
+};
+
+class Moves {
+public:
+    Moves(double a, double s)
+        : a_(a), s_(s), grows_(a > s), d_(std::fabs(s - a) / s),  // s - a is exact: a and s lie within a factor of 2
+          exact_products_(is_power_of_two(a)) {}
+
+    [[nodiscard]] bool grows() const { return grows_; }
+
+    // `leaves`: x lies in the piece next to where a growing q enters [2, 4).
+    [[nodiscard]] Move between(double x_lo, double x_hi, bool leaves) const {
+        // E_p / s and E_q.
+        const double product_error = exact_products_ ? 0.0 : up(std::ldexp(1.0, std::ilogb(a_ * x_hi) - 1) / s_);
+        const double quotient_error = grows_ && leaves ? 1.0 : 0.5;
+        return {up(up(x_hi * 0x1p52 * d_) + product_error + quotient_error),
+                down(down(x_lo * 0x1p52 * d_)) > product_error + 0.5};
+    }
+
+    // The most doubles any discharge can pass: 2 r_most.
+    [[nodiscard]] std::uint64_t overshoot() const {
+        return static_cast<std::uint64_t>(std::ceil(2 * between(2, 2, true).most));
+    }
+
+private:
+    double a_;
+    double s_;
+    bool grows_;
+    double d_;
+    bool exact_products_;
+};
+
+// The fewest discharges that take the voltage from the double with bits
+// `start` beyond the one with bits `end`, where it cannot stick on the way,
+// or fewer, where it may; counted no further than past `limit`.
+std::uint64_t fewest_discharges(const Moves& moves, std::uint64_t start, std::uint64_t end, std::uint64_t limit) {
+    const bool grows = moves.grows();
+    const std::uint64_t overshoot = moves.overshoot();
+    std::uint64_t count = 0;
+    std::uint64_t entry = start;  // the voltage enters the piece here or beyond
+    std::uint64_t reach = start;  // and here at most, where the discharges in it start
+    for (;;) {
+        const int piece = static_cast<int>((entry >> kPieceShift) & (kPieces - 1));
+        const std::uint64_t piece_start = entry & ~(kPiece - 1);
+        const std::uint64_t far = grows ? std::min(piece_start + kPiece - 1, end) : std::max(piece_start, end);
+        const bool leaves = piece == (grows ? kPieces - 1 : 0);
+        const Move move = grows ? moves.between(significand(reach), significand(far), leaves)
+                                : moves.between(significand(far), significand(reach), leaves);
+        const auto steps = static_cast<std::uint64_t>(std::floor(move.most));
+        if (!move.sure || steps == 0) return count;
+        const std::uint64_t between = grows ? far - entry : entry - far;
+        if (!grows && leaves) {
+            const double before_last = static_cast<double>(between) - move.most;
+            count += before_last < 0 ? 1 : static_cast<std::uint64_t>(std::floor(before_last / steps)) + 2;
+        } else {
+            count += (between + steps) / steps;  // ceil((between + 1) / steps)
+        }
+        if (count > limit || far == end) return count;
+        // Into the next piece, at most `overshoot` doubles beyond its near end.
+        if (grows ? end - far < overshoot : far - end < overshoot) return count;
+        entry = grows ? far + overshoot : far - overshoot;
+        reach = grows ? far + 1 : far - 1;
+    }
 }
 
 }  // namespace
@@ -74,23 +235,15 @@ double log_ratio_magnitude(double a, double s) {
 // rounding errors of its evaluation are a few units of 2^-43, far smaller
 // than the margin of 2^-30. kSlack covers the relative errors of B, and one
 // more unit of the grid the rounding of a subnormal B.
-bool bounds_prove_limit_reached(double c1, double c2, double v1, double vend, std::int32_t limit) noexcept {
-    const Discharger discharger(c1, c2);
+namespace {
+
+bool ratios_prove_limit_reached(double a, double s, bool flips, double v1, double vend, std::int32_t limit) {
     const double x0 = std::fabs(v1);
-    if (!discharger.has_scaled_operands() || !(v1 >= vend) || !(x0 > 0) || !(x0 <= DBL_MAX)) {
-        return false;
-    }
-    const double a = std::fabs(discharger.scaled_c1());
-    const double s = std::fabs(discharger.scaled_sum());
     const double l = log_ratio_magnitude(a, s);
     if (!(l >= 4 * kUnitRoundoff)) {
         return false;
     }
-    const bool flips = !discharger.keeps_sign();
     const bool negative_swings = flips || v1 < 0;
-    if (negative_swings && !(vend < 0)) {
-        return false;
-    }
     const double budget = limit * (l + 3 * kUnitRoundoff) + kMargin;
     const double y = l - 3 * kUnitRoundoff;
     const double b = kGrid * (0.5 * (1 + y) / y * kSlack) + kGrid;
@@ -106,6 +259,43 @@ bool bounds_prove_limit_reached(double c1, double c2, double v1, double vend, st
     }
     const double highest = negative_swings ? std::min(-vend, DBL_MAX) : DBL_MAX;
     return x0 > b && budget <= std::log(highest) - std::log(x0 + b);
+}
+
+bool doubles_passed_prove_limit_reached(double a, double s, bool flips, double v1, double vend,
+                                        std::int32_t limit) {
+    if (!(std::fabs(s - a) <= kNearOne * s)) {
+        return false;
+    }
+    double lowest = DBL_MIN * (1 + 0x1p-38);
+    double highest = DBL_MAX * (1 - 0x1p-38);
+    if ((flips || v1 > 0) && vend > 0) lowest = std::max(lowest, vend);
+    if (flips || v1 < 0) highest = std::min(highest, -vend);
+    const double x0 = std::fabs(v1);
+    if (!(lowest <= x0 && x0 <= highest)) {
+        return false;
+    }
+    const Moves moves(a, s);
+    const auto passed = fewest_discharges(moves, bits_of(x0), bits_of(moves.grows() ? highest : lowest),
+                                          static_cast<std::uint64_t>(limit));
+    return passed > static_cast<std::uint64_t>(limit);
+}
+
+}  // namespace
+
+bool bounds_prove_limit_reached(double c1, double c2, double v1, double vend, std::int32_t limit) noexcept {
+    const Discharger discharger(c1, c2);
+    const double x0 = std::fabs(v1);
+    if (!discharger.has_scaled_operands() || !(v1 >= vend) || !(x0 > 0) || !(x0 <= DBL_MAX)) {
+        return false;
+    }
+    const double a = std::fabs(discharger.scaled_c1());
+    const double s = std::fabs(discharger.scaled_sum());
+    const bool flips = !discharger.keeps_sign();
+    if ((flips || v1 < 0) && !(vend < 0)) {
+        return false;
+    }
+    return ratios_prove_limit_reached(a, s, flips, v1, vend, limit) ||
+           doubles_passed_prove_limit_reached(a, s, flips, v1, vend, limit);
 }
 
 }  // namespace kondensator

@@ -143,4 +143,45 @@ TEST(DischargeBound, BoundaryOfTheLimit) {
     }
 }
 
+// Ratios c1 / (c1 + c2) within 1 to 8 ulps of 1 or -1, where the voltage
+// moves by a few doubles a discharge or sticks. vend is where the exact step
+// has the voltage after `target` discharges, for a target below, near or far
+// beyond the limit. The whole answer must be the exact step's; a far "over"
+// should come from the bounds, before any discharge.
+TEST(DischargeBound, RatiosWithinUlpsOfOneAgreeWithTheExactStep) {
+    using kondensator::DischargeKernel;
+    std::mt19937_64 random(1);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    int far_beyond = 0, answered_early = 0;
+    for (int i = 0; i < 2000; ++i) {
+        const std::int32_t limit = 200 + static_cast<std::int32_t>(random() % 3000);
+        const double c1 = (random() % 4 == 0 ? -1 : 1) *
+                          std::ldexp(random() % 3 == 0 ? 1.0 : 1 + unit(random), static_cast<int>(random() % 60) - 30);
+        const double ulps = static_cast<double>(1 + random() % 8) * (random() % 2 == 0 ? 1 : -1);
+        const bool flips = random() % 3 == 0;
+        const double sum = flips ? -c1 + ulps * std::ldexp(std::fabs(c1), -52) : c1 + ulps * std::ldexp(std::fabs(c1), -53);
+        const double c2 = sum - c1;
+        const double v1 = (random() % 3 == 0 ? -1 : 1) * std::ldexp(1 + unit(random), static_cast<int>(random() % 600) - 300);
+        const std::int32_t target = static_cast<std::int32_t>(limit * (i % 4 == 0 ? 0.5 + unit(random) : 1 + 4 * unit(random)));
+        const double orbit_end = kondensator::run_discharges(c1, c2, v1, -HUGE_VAL, target, DischargeKernel::exact).voltage;
+        // Where the magnitudes move towards vend, it ends the count; elsewhere
+        // only the limit or a voltage that sticks does.
+        const bool grows = std::fabs(c1) > std::fabs(sum);
+        const bool moves_to_vend = grows == (v1 < 0 || flips);
+        const double vend = i % 5 == 0 || !moves_to_vend ? -2 * std::fabs(v1) : grows ? -std::fabs(orbit_end) : orbit_end;
+        SCOPED_TRACE(testing::Message() << std::hexfloat << c1 << ", " << c2 << ", " << v1 << ", " << vend
+                                        << " limit " << std::dec << limit);
+        const DischargeCount exact = kondensator::run_discharges(c1, c2, v1, vend, limit, DischargeKernel::exact).result;
+        EXPECT_EQ(kondensator::count_discharges(c1, c2, v1, vend, limit), exact);
+        const auto far = kondensator::run_discharges(c1, c2, v1, vend, 2 * limit, DischargeKernel::exact).result;
+        if (far.kind == DischargeCount::Kind::limit_exceeded) {
+            ++far_beyond;
+            answered_early += kondensator::bounds_prove_limit_reached(c1, c2, v1, vend, limit);
+        }
+    }
+    std::cout << answered_early << " of " << far_beyond << " inputs beyond twice the limit answered early\n";
+    EXPECT_GT(far_beyond, 50);
+    EXPECT_GE(answered_early, far_beyond * 9 / 10);
+}
+
 }  // namespace
