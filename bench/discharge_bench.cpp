@@ -1,7 +1,8 @@
 // Times the program's discharge loop on one input of each kind against the
 // floor of its dependency chain: a bare dependent multiply and FMA,
 // v = fma(c1 * v, r, t), the least a discharge with a prepared reciprocal can
-// cost, over the same number of steps. Also times a bare dependent multiply
+// cost, over the same number of steps; for subnormal voltages, whose chain
+// rounds onto their grid, a bare FMA, FMA and addition. Also times a bare dependent multiply
 // and divide, v = c1 * v / d, the plain way of discharging, and against it the
 // plain loop, which runs where there is no FMA (and in WebAssembly), on the
 // decay and the subnormal decay. Prints the ratios of the median times, one
@@ -56,6 +57,26 @@ BENCH_FMA_TARGET double multiply_fma_steps(double c1, double v, double r, double
     return v;
 }
 
+// The chain of a subnormal discharge: the product of the voltage's grid
+// value x - 1, the quotient, and the rounding onto the grid, x = q + 1. Here
+// x goes to 1.5 and stays there, well inside the normal range.
+BENCH_FMA_TARGET double fma_fma_add_steps(double a, double x, double r, double t, double one, std::int64_t steps) {
+    for (std::int64_t i = 0; i < steps; ++i) x = std::fma(std::fma(a, x, -a), r, t) + one;
+    return x;
+}
+
+void subnormal_floor_loop(benchmark::State& state, const Input& input) {
+    if (!kondensator::fma_discharges_available()) {
+        state.SkipWithError("no FMA on this processor");
+        return;
+    }
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(fma_fma_add_steps(opaque(1.0), opaque(1.0), opaque(0.5), opaque(0.25), opaque(1.0),
+                                                   opaque(input).discharges));
+    }
+    report_time_per_step(state, input.discharges);
+}
+
 void floor_loop(benchmark::State& state, const Input& input) {
     if (!kondensator::fma_discharges_available()) {
         state.SkipWithError("no FMA on this processor");
@@ -108,6 +129,7 @@ void register_benchmarks() {
             ->ReportAggregatesOnly();
     };
     add("floor/decay", floor_loop, kInputs[0]);
+    add("floor/subnormal", subnormal_floor_loop, kInputs[3]);
     add("bare_multiply_divide/decay", bare_multiply_divide, kInputs[0]);
     for (const Input& input : kInputs) add(std::string("program/") + input.name, program_loop, input);
     add("plain/decay", plain_loop, kInputs[0]);
@@ -139,6 +161,9 @@ public:
                 const std::string name = std::string("program/") + input.name;
                 std::printf("%s / floor: %.3f\n", input.name, per_step(name.c_str(), input.discharges) / floor_per_step);
             }
+            std::printf("subnormal / its floor (FMA, FMA, addition): %.3f\n",
+                        per_step("program/subnormal", kInputs[3].discharges) /
+                            per_step("floor/subnormal", kInputs[3].discharges));
         }
         const double plain_per_step = per_step("plain/decay", kInputs[0].discharges);
         std::printf("plain decay / bare multiply-divide: %.3f\n", plain_per_step / divide_per_step);
