@@ -87,9 +87,9 @@ double log_ratio_magnitude(double a, double s) {
 //
 // The range: magnitudes at which every sign the voltage takes is at or above
 // vend, kept 2^-38 of themselves inside the normal range, so that with
-// d <= 2^-40 every q from there is normal and f is all there is. Every
-// quantity is computed with a margin of 2^-48 of itself in the safe
-// direction, far more than the rounding of the few operations.
+// d <= 2^-40 every q from there is normal and f is all there is. The bounds
+// r are computed with a margin of 2^-48 of themselves, far more than the
+// rounding of their few operations; the test for sticking is exact.
 namespace {
 
 constexpr int kPieceBits = 4;
@@ -101,7 +101,6 @@ constexpr std::uint64_t kPiece = std::uint64_t{1} << kPieceShift;  // doubles in
 constexpr double kNearOne = 0x1p-40;
 
 double up(double x) { return x * (1 + 0x1p-48); }
-double down(double x) { return x * (1 - 0x1p-48); }
 
 std::uint64_t bits_of(double x) {
     std::uint64_t b;
@@ -134,19 +133,23 @@ struct Move {
 
 class Moves {
 public:
+    // s - a is exact: a and s lie within a factor of 2 of each other.
     Moves(double a, double s)
-        : a_(a), s_(s), grows_(a > s), d_(std::fabs(s - a) / s),  // s - a is exact: a and s lie within a factor of 2
-          exact_products_(is_power_of_two(a)) {}
+        : a_(a), s_(s), grows_(a > s), gap_(std::fabs(s - a)), d_(gap_ / s), exact_products_(is_power_of_two(a)) {}
 
     [[nodiscard]] bool grows() const { return grows_; }
 
     // `leaves`: x lies in the piece next to where a growing q enters [2, 4).
     [[nodiscard]] Move between(double x_lo, double x_hi, bool leaves) const {
-        // E_p / s and E_q.
-        const double product_error = exact_products_ ? 0.0 : up(std::ldexp(1.0, std::ilogb(a_ * x_hi) - 1) / s_);
+        // E_p, and E_p / s and E_q in units of 2^-52.
+        const double product_error = exact_products_ ? 0.0 : std::ldexp(1.0, std::ilogb(a_ * x_hi) - 53);
         const double quotient_error = grows_ && leaves ? 1.0 : 0.5;
-        return {up(up(x_hi * 0x1p52 * d_) + product_error + quotient_error),
-                down(down(x_lo * 0x1p52 * d_)) > product_error + 0.5};
+        const double most = up(up(x_hi * 0x1p52 * d_) + up(product_error * 0x1p52 / s_) + quotient_error);
+        // x_lo d > E_p / s + 2^-53, as x_lo |s - a| - s 2^-53 > E_p: the FMA
+        // rounds that difference once, and rounding is monotonic, so where
+        // the rounded one exceeds the double E_p, the exact one does.
+        const bool sure = std::fma(x_lo, gap_, -s_ * 0x1p-53) > product_error;
+        return {most, sure};
     }
 
     // The most doubles any discharge can pass: 2 r_most.
@@ -158,6 +161,7 @@ private:
     double a_;
     double s_;
     bool grows_;
+    double gap_;
     double d_;
     bool exact_products_;
 };

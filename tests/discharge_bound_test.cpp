@@ -128,7 +128,11 @@ TEST(DischargeBound, EarlyAnswerOnlyWhereTheDischargesReachTheLimit) {
 // The limit itself: a run that ends exactly at the limit is not beyond it.
 TEST(DischargeBound, BoundaryOfTheLimit) {
     struct Case { double c1, c2, v1, vend; std::int32_t count; };
-    const Case cases[] = {{1, 1, 8, 1, 4}, {1e-4, 1e-5, 12, 5, 10}, {1, 1e-3, 1e3, 1e-3, 13823}};
+    const Case cases[] = {{1, 1, 8, 1, 4},
+                          {1e-4, 1e-5, 12, 5, 10},
+                          {1, 1e-3, 1e3, 1e-3, 13823},
+                          // c1 / (c1 + c2) one ulp below 1: one double a discharge.
+                          {1, 2.3e-16, 1 + 50000 * 0x1p-52, 1, 50001}};
     for (const Case& t : cases) {
         for (const std::int32_t limit : {t.count - 1, t.count, t.count + 1}) {
             const DischargeCount expected = limit < t.count
@@ -140,6 +144,23 @@ TEST(DischargeBound, BoundaryOfTheLimit) {
                 EXPECT_FALSE(kondensator::bounds_prove_limit_reached(t.c1, t.c2, t.v1, t.vend, limit));
             }
         }
+    }
+}
+
+// Beyond the count limit by far, with ratios within an ulp or two of 1 or
+// -1, in each way the voltage can move: the bounds alone must say so.
+TEST(DischargeBound, FarBeyondTheLimitWithRatiosNearOne) {
+    const Input inputs[] = {
+        {1, 2.3e-16, 10, 1},                         // decay, a double or two a discharge
+        {1, 2.3e-16, 1 + 0x1p-21, 1},                // 2^31 doubles to 1, one a discharge
+        {1, -1.2e-16, -1, -10},                      // growth of a negative voltage, from a power of two
+        {1, -1.9999999999999996, 1, -10},            // sign flips, shrinking
+        {1, -2.0000000000000004, -1, -10},           // sign flips, growing
+        {1, 4.5e-16, -1e-300, -1},                   // a negative voltage rising towards zero
+    };
+    for (const Input& in : inputs) {
+        EXPECT_TRUE(kondensator::bounds_prove_limit_reached(in.c1, in.c2, in.v1, in.vend, kondensator::kMaxDischarges))
+            << in.c1 << ", " << in.c2 << ", " << in.v1 << ", " << in.vend;
     }
 }
 
