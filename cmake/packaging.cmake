@@ -116,3 +116,25 @@ foreach(cache ${caches})
   list(APPEND CPACK_SOURCE_IGNORE_FILES "^${folder}/")
 endforeach()
 include(CPack)
+
+# The Windows Installer package, kondensator-VERSION-x64.msi, for the schools'
+# device management: cmake --build build-windows --target msi.
+if(WIN32)
+  find_program(KONDENSATOR_WIXL wixl)
+  find_program(KONDENSATOR_MSIBUILD msibuild)
+  find_program(KONDENSATOR_FAKETIME faketime)
+  if(KONDENSATOR_WIXL AND KONDENSATOR_MSIBUILD AND KONDENSATOR_FAKETIME)
+    set(msi ${PROJECT_BINARY_DIR}/kondensator-${PROJECT_VERSION}-x64.msi)
+    add_custom_command(OUTPUT ${msi}
+      COMMAND ${CMAKE_COMMAND} -DBUILD=${PROJECT_BINARY_DIR} -DOUTPUT=${msi} -DICON=${KONDENSATOR_ICON}
+              -DVERSION=${PROJECT_VERSION} -DRELEASE_TIME=${KONDENSATOR_RELEASE_TIME} -DSOURCE_DIR=${PROJECT_SOURCE_DIR}
+              -DWIXL=${KONDENSATOR_WIXL} -DMSIBUILD=${KONDENSATOR_MSIBUILD} -DFAKETIME=${KONDENSATOR_FAKETIME}
+              -P ${PROJECT_SOURCE_DIR}/cmake/msi.cmake
+      DEPENDS kondensator ${PROJECT_BINARY_DIR}/LICENSE.txt ${PROJECT_BINARY_DIR}/README.txt ${KONDENSATOR_ICON}
+              ${PROJECT_SOURCE_DIR}/packaging/windows/kondensator.wxs.in ${PROJECT_SOURCE_DIR}/cmake/msi.cmake
+      VERBATIM)
+    add_custom_target(msi DEPENDS ${msi})
+  else()
+    message(STATUS "Note: the .msi is left out: wixl and msibuild (msitools) and faketime are needed")
+  endif()
+endif()

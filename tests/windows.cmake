@@ -26,3 +26,40 @@ add_test(NAME package.windows_zip
           "-DEXPECTED=-win64/kondensator.exe|-win64/LICENSE.txt|-win64/README.txt" "-DCRLF=LICENSE.txt|README.txt"
           -DBOM=README.txt
           "-DLIST=${CMAKE_COMMAND};-E;tar;tf" -P ${CMAKE_CURRENT_SOURCE_DIR}/package_test.cmake)
+
+# The Windows Installer package, and one of an older version, installed,
+# upgraded, refused and removed under Wine in a prefix of its own.
+kondensator_test_option(KONDENSATOR_MSI_TESTS msi_tools "the .msi under Wine"
+                        wixl msibuild msiinfo faketime wineserver)
+if(NOT msi_tools)
+  return()
+endif()
+if(PROJECT_VERSION_PATCH GREATER 0)
+  math(EXPR patch "${PROJECT_VERSION_PATCH} - 1")
+  set(older ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${patch})
+else()
+  math(EXPR minor "${PROJECT_VERSION_MINOR} - 1")
+  set(older ${PROJECT_VERSION_MAJOR}.${minor}.99)
+endif()
+set(msi ${windows_build}/kondensator-${PROJECT_VERSION}-x64.msi)
+set(older_msi ${PROJECT_BINARY_DIR}/kondensator-${older}-x64.msi)
+set(msi_variables -DBUILD=${windows_build} -DICON=${PROJECT_SOURCE_DIR}/src/windows/kondensator.ico
+    -DRELEASE_TIME=${KONDENSATOR_RELEASE_TIME} -DSOURCE_DIR=${PROJECT_SOURCE_DIR} -DWIXL=${KONDENSATOR_WIXL}
+    -DMSIBUILD=${KONDENSATOR_MSIBUILD} -DFAKETIME=${KONDENSATOR_FAKETIME})
+add_test(NAME package.windows_msi COMMAND ${CMAKE_COMMAND} --build ${windows_build} --target msi)
+add_test(NAME package.windows_msi_older
+  COMMAND ${CMAKE_COMMAND} ${msi_variables} -DVERSION=${older} -DOUTPUT=${older_msi}
+          -P ${PROJECT_SOURCE_DIR}/cmake/msi.cmake)
+set_tests_properties(package.windows_msi package.windows_msi_older PROPERTIES FIXTURES_SETUP msi RESOURCE_LOCK msi)
+add_test(NAME package.windows_msi_is_reproducible
+  COMMAND ${CMAKE_COMMAND} ${msi_variables} -DVERSION=${PROJECT_VERSION} -DFIRST=${msi}
+          -P ${CMAKE_CURRENT_SOURCE_DIR}/msi_again.cmake)
+add_test(NAME windows.msi_install_upgrade_remove
+  COMMAND ${CMAKE_COMMAND} -DMSI=${msi} -DOLD=${older_msi} -DVERSION=${PROJECT_VERSION} -DOLD_VERSION=${older}
+          -DPREFIX=${PROJECT_BINARY_DIR}/wine-msi-prefix -DWINE=${KONDENSATOR_WINE}
+          -DWINESERVER=${KONDENSATOR_WINESERVER} -DMSIINFO=${KONDENSATOR_MSIINFO}
+          -DINPUT=${CMAKE_CURRENT_SOURCE_DIR}/transcripts/typical_session.in
+          -DEXPECTED=${CMAKE_CURRENT_SOURCE_DIR}/transcripts/typical_session.out
+          -P ${CMAKE_CURRENT_SOURCE_DIR}/msi_test.cmake)
+set_tests_properties(package.windows_msi_is_reproducible windows.msi_install_upgrade_remove
+                     PROPERTIES FIXTURES_REQUIRED msi RESOURCE_LOCK msi TIMEOUT 300)
