@@ -30,21 +30,44 @@ add_executable(kondensator src/web/main.cpp)
 kondensator_web_module(kondensator createKondensator worker,node
   -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536 -sASYNCIFY_REMOVE=@${PROJECT_SOURCE_DIR}/src/web/asyncify_remove.txt)
 
-set(page_sources
-  ${PROJECT_SOURCE_DIR}/src/web/kondensator.html
-  ${PROJECT_SOURCE_DIR}/src/web/kondensator.css
-  ${PROJECT_SOURCE_DIR}/src/web/console.js
-  ${PROJECT_SOURCE_DIR}/src/web/worker.js)
+# The page, in one file (kondensator.html) and as a folder for web servers
+# (site/), assembled by web_page.cmake from the same sources. The icons are
+# made from the Windows icon's grid; node runs emscripten anyway.
+find_program(KONDENSATOR_NODE_FOR_ICONS NAMES node nodejs REQUIRED)
+set(icons ${PROJECT_BINARY_DIR}/icons)
+add_custom_command(OUTPUT ${icons}/icon.svg ${icons}/icon-192.png ${icons}/icon-512.png ${icons}/icon-maskable.png
+  COMMAND ${KONDENSATOR_NODE_FOR_ICONS} ${PROJECT_SOURCE_DIR}/tools/make_web_icons.mjs
+          ${PROJECT_SOURCE_DIR}/src/windows/icon.txt ${icons}
+  DEPENDS ${PROJECT_SOURCE_DIR}/tools/make_web_icons.mjs ${PROJECT_SOURCE_DIR}/src/windows/icon.txt VERBATIM)
+set(web ${PROJECT_SOURCE_DIR}/src/web)
+set(page_sources ${web}/kondensator.html ${web}/kondensator.css ${web}/line_discipline.js ${web}/page_state.js
+                 ${web}/console.js ${web}/worker.js ${web}/service_worker.js ${web}/manifest.json
+                 ${PROJECT_SOURCE_DIR}/cmake/web_page.cmake ${icons}/icon.svg ${icons}/icon-192.png)
+set(page_variables -DSOURCE=${web} -DPROGRAM=$<TARGET_FILE:kondensator> -DVERSION=${PROJECT_VERSION} -DICONS=${icons}
+                   -DWINDOWS_ICON=${PROJECT_SOURCE_DIR}/src/windows/kondensator.ico
+                   -DGUIDE=${PROJECT_SOURCE_DIR}/doc/LESMEG.txt)
 add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/kondensator.html
-  COMMAND ${CMAKE_COMMAND} -DSOURCE=${PROJECT_SOURCE_DIR}/src/web -DPROGRAM=$<TARGET_FILE:kondensator>
-          -DOUTPUT=${PROJECT_BINARY_DIR}/kondensator.html -P ${PROJECT_SOURCE_DIR}/cmake/inline_page.cmake
-  DEPENDS kondensator ${page_sources} ${PROJECT_SOURCE_DIR}/cmake/inline_page.cmake VERBATIM)
-add_custom_target(page ALL DEPENDS ${PROJECT_BINARY_DIR}/kondensator.html)
+  COMMAND ${CMAKE_COMMAND} ${page_variables} -DMODE=single -DOUTPUT=${PROJECT_BINARY_DIR}/kondensator.html
+          -P ${PROJECT_SOURCE_DIR}/cmake/web_page.cmake
+  DEPENDS kondensator ${page_sources} VERBATIM)
+add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/site/index.html
+  COMMAND ${CMAKE_COMMAND} ${page_variables} -DMODE=site -DOUTPUT=${PROJECT_BINARY_DIR}/site
+          -P ${PROJECT_SOURCE_DIR}/cmake/web_page.cmake
+  DEPENDS kondensator ${page_sources} ${PROJECT_SOURCE_DIR}/doc/LESMEG.txt VERBATIM)
+add_custom_target(page ALL DEPENDS ${PROJECT_BINARY_DIR}/kondensator.html ${PROJECT_BINARY_DIR}/site/index.html)
 
-# The page as released, beside the other packages.
+# The release, beside the other packages: the page, and the site as a zip
+# that unpacks to a folder of its own, every file with the time of the release.
+include(${PROJECT_SOURCE_DIR}/cmake/release_date.cmake)
+set(site_release kondensator-${PROJECT_VERSION}-site)
 add_custom_target(package
   COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_BINARY_DIR}/kondensator.html
           ${PROJECT_BINARY_DIR}/kondensator-${PROJECT_VERSION}.html
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${PROJECT_BINARY_DIR}/${site_release}
+  COMMAND ${CMAKE_COMMAND} -E copy_directory ${PROJECT_BINARY_DIR}/site ${PROJECT_BINARY_DIR}/${site_release}
+  COMMAND ${CMAKE_COMMAND} -DFOLDER=${site_release} -DOUTPUT=${site_release}.zip -DTIME=${KONDENSATOR_RELEASE_TIME}
+          -P ${PROJECT_SOURCE_DIR}/cmake/zip_folder.cmake
+  WORKING_DIRECTORY ${PROJECT_BINARY_DIR}
   DEPENDS page VERBATIM)
 
 # The discharge loop alone, for bench/web_bench.mjs, and the number reader

@@ -1,5 +1,5 @@
 # Checks that the top entry of the changelog CHANGELOG is for VERSION, the
-# project's version. Installs the build BUILD into PREFIX, runs the installed
+# project's version, and that the teachers' guide GUIDE names its files. Installs the build BUILD into PREFIX, runs the installed
 # program on a transcript, and renders its manual page with MAN (if found),
 # which must warn of nothing and show VERSION. Then, where DPKG_DEB is found,
 # makes a .deb, whose install lists other paths as installed, and uninstalls:
@@ -12,6 +12,13 @@ if(NOT CMAKE_MATCH_1 STREQUAL VERSION)
   message(FATAL_ERROR "The top entry of ${CHANGELOG} is for version ${CMAKE_MATCH_1}, but project(VERSION) "
                       "is ${VERSION}: add an entry for ${VERSION}, or set the version to ${CMAKE_MATCH_1}")
 endif()
+file(READ ${GUIDE} guide)
+foreach(name "kondensator-${VERSION}.html" "kondensator-${VERSION}-site.zip" "kondensator-${VERSION}-x64.msi")
+  string(FIND "${guide}" "${name}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "${GUIDE} does not name ${name}")
+  endif()
+endforeach()
 
 # A prefix that already holds a file and an empty folder of the install's.
 file(REMOVE_RECURSE ${PREFIX})

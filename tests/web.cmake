@@ -1,6 +1,8 @@
 # The web build, compiled with emscripten: its program runs every transcript
-# under node, and its page runs them again in headless Chromium, Firefox and
-# WebKitGTK, typed as keystrokes, with the runs of web/scenarios.json.
+# under node through the page's worker script, the page's logic its tables
+# under node, and the page every transcript again in headless Chromium,
+# Firefox and WebKitGTK, typed as keystrokes, with the runs of
+# web/scenarios.json and, served from 127.0.0.1, the site's.
 kondensator_test_option(KONDENSATOR_WEB_TESTS web_tools "the web build under node" em-config emcc node)
 if(NOT web_tools)
   return()
@@ -10,8 +12,17 @@ set(web_build ${PROJECT_BINARY_DIR}/web)
 kondensator_cross_build(kondensator_web emscripten.cmake ${web_build})
 # A second build elsewhere must give the same page, byte for byte.
 kondensator_cross_build(kondensator_web_again emscripten.cmake ${PROJECT_BINARY_DIR}/web-again)
+add_test(NAME web.package COMMAND ${CMAKE_COMMAND} --build ${web_build} --target package)
+add_test(NAME web.package_again COMMAND ${CMAKE_COMMAND} --build ${PROJECT_BINARY_DIR}/web-again --target package)
+set_tests_properties(web.package web.package_again PROPERTIES FIXTURES_SETUP web_packages)
+set(site_zip kondensator-${PROJECT_VERSION}-site.zip)
 add_test(NAME web.page_is_reproducible
   COMMAND ${CMAKE_COMMAND} -E compare_files ${web_build}/kondensator.html ${PROJECT_BINARY_DIR}/web-again/kondensator.html)
+add_test(NAME web.site_zip_is_reproducible
+  COMMAND ${CMAKE_COMMAND} -E compare_files ${web_build}/${site_zip} ${PROJECT_BINARY_DIR}/web-again/${site_zip})
+set_tests_properties(web.site_zip_is_reproducible PROPERTIES FIXTURES_REQUIRED web_packages)
+add_test(NAME web.node.page_logic COMMAND ${KONDENSATOR_NODE} ${CMAKE_CURRENT_SOURCE_DIR}/web/page_logic_test.cjs
+                                          ${PROJECT_SOURCE_DIR}/src/web)
 # Where the web build reads numbers with the C library's strtod: against
 # JavaScript's reading, which is correctly rounded too.
 add_test(NAME web.build_number_reader COMMAND ${CMAKE_COMMAND} --build ${web_build} --target web_read_number)
@@ -22,7 +33,7 @@ set_tests_properties(web.node.number_reader PROPERTIES FIXTURES_REQUIRED web_rea
 foreach(input ${transcripts})
   get_filename_component(name ${input} NAME_WE)
   add_test(NAME web.node.transcript.${name}
-    COMMAND ${KONDENSATOR_NODE} ${CMAKE_CURRENT_SOURCE_DIR}/web/run_transcript.cjs ${web_build}/kondensator.js
+    COMMAND ${KONDENSATOR_NODE} ${CMAKE_CURRENT_SOURCE_DIR}/web/run_transcript.cjs ${web_build}/site
             ${input} ${CMAKE_CURRENT_SOURCE_DIR}/transcripts/${name}.out)
 endforeach()
 
@@ -48,7 +59,14 @@ if(EXISTS ${PROJECT_SOURCE_DIR}/node_modules/puppeteer-core/package.json
   set(npm_packages_found TRUE)
 endif()
 
-set(page ${web_build}/kondensator.html)
+# The site of a later version, which takes over from this one on a web server.
+math(EXPR next_patch "${PROJECT_VERSION_PATCH} + 1")
+add_test(NAME web.site_of_the_next_version
+  COMMAND ${CMAKE_COMMAND} -DSOURCE=${PROJECT_SOURCE_DIR}/src/web -DPROGRAM=${web_build}/kondensator.js
+          -DVERSION=${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${next_patch} -DICONS=${web_build}/icons
+          -DWINDOWS_ICON=${PROJECT_SOURCE_DIR}/src/windows/kondensator.ico -DGUIDE=${PROJECT_SOURCE_DIR}/doc/LESMEG.txt
+          -DMODE=site -DOUTPUT=${web_build}/site-next -P ${PROJECT_SOURCE_DIR}/cmake/web_page.cmake)
+set_tests_properties(web.site_of_the_next_version PROPERTIES FIXTURES_SETUP next_site)
 foreach(browser chromium firefox webkit)
   set(missing "")
   if(NOT npm_packages_found)
@@ -76,8 +94,8 @@ foreach(browser chromium firefox webkit)
     message(STATUS "Note: ${why}")
     continue()
   endif()
-  foreach(run transcripts scenarios)
-    set(arguments ${page} ${CMAKE_CURRENT_SOURCE_DIR}/transcripts ${run})
+  foreach(run transcripts scenarios site)
+    set(arguments ${web_build} ${CMAKE_CURRENT_SOURCE_DIR}/transcripts ${run})
     if(browser STREQUAL "chromium")
       set(command ${KONDENSATOR_NODE} ${web_tests}/browser_test.mjs chrome ${KONDENSATOR_CHROMIUM} ${arguments})
     elseif(browser STREQUAL "firefox")
@@ -87,6 +105,6 @@ foreach(browser chromium firefox webkit)
                   ${KONDENSATOR_MINIBROWSER} ${arguments} ${KONDENSATOR_WEBKITWEBDRIVER})
     endif()
     add_test(NAME web.${browser}.${run} COMMAND ${command})
-    set_tests_properties(web.${browser}.${run} PROPERTIES TIMEOUT 600)
+    set_tests_properties(web.${browser}.${run} PROPERTIES TIMEOUT 600 FIXTURES_REQUIRED next_site)
   endforeach()
 endforeach()

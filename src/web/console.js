@@ -1,47 +1,120 @@
-// The page is a console for the program, with a terminal's line discipline:
-// what the user types shows on the line of the prompt and goes to the program
-// a line at a time, with Enter; Backspace edits the line before that;
-// Ctrl-D hands over the line without a line feed, or on an empty line ends
-// the input. What is typed before the program asks is kept for it, in order.
-// The program runs in a worker, so the page never waits for it.
+// The page is a console for the program: what it writes shows in the
+// console, and what the user types goes to it a line at a time, as
+// lineDiscipline says; the page's state is pageState's. The program runs in
+// a worker, so the page never waits for it: in the single file a worker made
+// from the program inlined in the page, on a web server its own worker.js.
+// Here the page is only wired up: events in, the state's view out.
 'use strict';
 
 (() => {
-  const konsoll = document.getElementById('konsoll');
-  const skrivelinje = document.getElementById('skrivelinje');
-  const linje = document.getElementById('linje');
-  const regner = document.getElementById('regner');
-  const avsluttet = document.getElementById('avsluttet');
-  const igjen = document.getElementById('igjen');
-  const programUrl = URL.createObjectURL(
-    new Blob([document.getElementById('program').textContent], { type: 'text/javascript' }));
+  const element = (id) => document.getElementById(id);
+  const terminal = element('terminal');
+  const konsoll = element('konsoll');
+  const skrivelinje = element('skrivelinje');
+  const linje = element('linje');
+  const ledetekst = element('ledetekst');
+  const regner = element('regner');
+  const avbryt = element('avbryt');
+  const slutt = element('slutt');
+  const avsluttet = element('avsluttet');
+  const igjen = element('igjen');
+  const feil = element('feil');
+  const inlinedProgram = element('program');
   const encoder = new TextEncoder();
   const computingNotice = 500;  // ms of computing before the page says so
+  const startLimit = 10000;     // ms for the program to write or ask for input, or it did not start
 
+  let state = pageState.initial;
   let worker = null;
   let decoder = null;
-  let inputEnded = false;
-  let computingTimer = 0;
+  let noticeTimer = 0;
+  let startTimer = 0;
+  let programUrl = null;
 
-  // Appends text to the console as the program's output (class "ut") or as
-  // what the user typed (class "inn"), just before the line being typed.
-  function show(text, className) {
-    const last = skrivelinje.previousSibling;
-    if (last && last.className === className) {
-      last.textContent += text;
-    } else {
-      const span = document.createElement('span');
-      span.className = className;
-      span.textContent = text;
-      konsoll.insertBefore(span, skrivelinje);
-    }
-    konsoll.scrollTop = konsoll.scrollHeight;
+  // Scrolls the page, and the console, only as far as it takes to show `target`.
+  function reveal(target) {
+    if (target.getClientRects().length > 0) target.scrollIntoView({ block: 'nearest', inline: 'nearest' });
   }
 
-  function computing(running) {
-    clearTimeout(computingTimer);
-    regner.textContent = '';
-    if (running) computingTimer = setTimeout(() => { regner.textContent = 'Regner ...'; }, computingNotice);
+  // The line is as wide as its text, on the prompt's line where that fits,
+  // and otherwise as wide as the console, where it wraps; and as tall as its
+  // text. Measured, so that it fits whatever spacing the user's style sets.
+  function fitLine() {
+    linje.style.width = '1px';
+    linje.style.whiteSpace = 'pre';
+    const needed = linje.scrollWidth + 2;  // and the caret
+    linje.style.whiteSpace = '';
+    const padding = parseFloat(getComputedStyle(konsoll).paddingRight) || 0;
+    const right = konsoll.getBoundingClientRect().left + konsoll.clientLeft + konsoll.clientWidth - padding;
+    linje.style.width = needed <= right - linje.getBoundingClientRect().left ? `${needed}px` : '100%';
+    linje.style.height = 'auto';
+    linje.style.height = `${linje.scrollHeight}px`;
+  }
+
+  function setLine(value, cursor) {
+    linje.value = value;
+    linje.setSelectionRange(cursor, cursor);
+    fitLine();
+  }
+
+  // Output and what was typed each go in as nodes of their own, never added
+  // to one already shown, so that a screen reader reads each piece once.
+  function show(text, className) {
+    const span = document.createElement('span');
+    span.className = className;
+    span.textContent = text;
+    konsoll.insertBefore(span, skrivelinje);
+    fitLine();
+    reveal(linje);
+  }
+
+  function render() {
+    const view = pageState.view(state);
+    skrivelinje.hidden = !view.line;
+    konsoll.classList.toggle('leser', view.lineWaits);
+    if (regner.textContent !== view.computing) regner.textContent = view.computing;
+    avbryt.hidden = !view.computing;
+    if (avsluttet.textContent !== view.closing) avsluttet.textContent = view.closing;
+    igjen.hidden = !view.restart;
+    // Where the program cannot start, the alert takes the console's place.
+    terminal.hidden = view.alert;
+    feil.hidden = !view.alert;
+    if (view.alert) feil.classList.add('straks');
+    if (view.computing) reveal(avbryt);
+  }
+
+  function dispatch(event) {
+    const before = state;
+    state = pageState.next(state, event);
+    if (state.phase !== before.phase || state.noticed !== before.noticed) {
+      clearTimeout(noticeTimer);
+      if (state.phase === 'computing' && !state.noticed) {
+        noticeTimer = setTimeout(() => dispatch({ type: 'notice' }), computingNotice);
+      }
+    }
+    render();
+  }
+
+  function stopWorker() {
+    clearTimeout(noticeTimer);
+    clearTimeout(startTimer);
+    if (worker) worker.terminate();
+    worker = null;
+  }
+
+  // After the end, keyboard focus stays in the console, so that a key
+  // pressed once more does not start the program again; Tab reaches the button.
+  function finish(event) {
+    const focus = document.activeElement;
+    stopWorker();
+    dispatch(event);
+    if (focus === linje || focus === avbryt) konsoll.focus();
+    reveal(slutt);
+  }
+
+  function fail() {
+    stopWorker();
+    dispatch({ type: 'failure' });
   }
 
   function send(text) {
@@ -49,98 +122,133 @@
     worker.postMessage({ input: encoder.encode(text) });
   }
 
-  function endInput() {
-    inputEnded = true;
-    linje.readOnly = true;
-    worker.postMessage({ end: true });
+  function interrupt() {
+    if (!pageState.view(state).running) return;
+    show('^C', 'inn');
+    finish({ type: 'interrupt' });
   }
-
-  function resizeLine() {
-    linje.style.width = `${linje.value.length + 1}ch`;
-  }
-
-  // Hands over every whole line of `text` typed or pasted at the cursor, and
-  // keeps the rest on the line being typed.
-  function typeText(text) {
-    const before = linje.value.slice(0, linje.selectionStart);
-    const after = linje.value.slice(linje.selectionEnd);
-    const whole = before + text + after;
-    const lastLineFeed = whole.lastIndexOf('\n');
-    if (lastLineFeed >= 0) send(whole.slice(0, lastLineFeed + 1));
-    linje.value = whole.slice(lastLineFeed + 1);
-    const cursor = Math.max(0, linje.value.length - after.length);
-    linje.setSelectionRange(cursor, cursor);
-    resizeLine();
-  }
-
-  linje.addEventListener('keydown', (event) => {
-    if (inputEnded) return;
-    if (event.key === 'Enter' && !event.isComposing) {
-      event.preventDefault();
-      send(`${linje.value}\n`);
-      linje.value = '';
-      resizeLine();
-    } else if (event.ctrlKey && !event.altKey && !event.metaKey && (event.key === 'd' || event.key === 'D')) {
-      event.preventDefault();
-      if (linje.value === '') {
-        endInput();
-      } else {
-        send(linje.value);
-        linje.value = '';
-        resizeLine();
-      }
-    }
-  });
-  linje.addEventListener('paste', (event) => {
-    event.preventDefault();
-    if (!inputEnded) typeText(event.clipboardData.getData('text/plain'));
-  });
-  linje.addEventListener('input', resizeLine);
-  konsoll.addEventListener('click', () => {
-    if (!linje.hidden && window.getSelection().isCollapsed) linje.focus();
-  });
 
   function onMessage({ data }) {
     if (data.output) {
-      show(decoder.decode(data.output, { stream: true }), 'ut');
+      const text = decoder.decode(data.output, { stream: true });
+      if (text === '') return;
+      dispatch({ type: 'output' });
+      show(text, 'ut');
+      // The prompt the program wrote last on its line describes the line.
+      const last = text.slice(text.lastIndexOf('\n') + 1).trim();
+      if (last !== '') ledetekst.textContent = last;
     } else if ('waiting' in data) {
-      computing(!data.waiting);
+      dispatch({ type: 'waiting', waiting: data.waiting });
+      if (data.waiting) reveal(linje);
     } else if ('exit' in data) {
-      finished();
+      const rest = decoder.decode();
+      if (rest) show(rest, 'ut');
+      finish({ type: 'exit' });
+    } else if ('failed' in data) {
+      fail();
     }
   }
 
-  function finished() {
-    computing(false);
-    const rest = decoder.decode();
-    if (rest) show(rest, 'ut');
-    worker.terminate();
-    worker = null;
-    const hadFocus = document.activeElement === linje;
-    linje.hidden = true;
-    avsluttet.textContent = 'Programmet er avsluttet.';
-    igjen.hidden = false;
-    // Keyboard focus stays in the console, so that a key pressed once more
-    // does not start the program again; Tab reaches the button.
-    if (hadFocus) konsoll.focus();
+  function createWorker() {
+    if (!inlinedProgram) return new Worker('worker.js');
+    if (!programUrl) {
+      programUrl = URL.createObjectURL(new Blob([inlinedProgram.textContent], { type: 'text/javascript' }));
+    }
+    return new Worker(programUrl);
   }
 
   function start() {
+    stopWorker();
     for (let node = konsoll.firstChild; node !== skrivelinje; node = konsoll.firstChild) node.remove();
+    state = pageState.initial;
     decoder = new TextDecoder();
-    inputEnded = false;
-    linje.value = '';
-    linje.readOnly = false;
-    linje.hidden = false;
-    resizeLine();
-    avsluttet.textContent = '';
-    igjen.hidden = true;
-    worker = new Worker(programUrl);
+    ledetekst.textContent = '';
+    render();
+    setLine('', 0);
+    try {
+      worker = createWorker();
+    } catch (error) {
+      fail();
+      return;
+    }
     worker.onmessage = onMessage;
-    computing(true);
+    worker.onerror = fail;
+    startTimer = setTimeout(() => { if (state.phase === 'starting') fail(); }, startLimit);
     linje.focus();
   }
 
+  // What the line discipline needs to know of the line.
+  function lineNow(focused) {
+    const view = pageState.view(state);
+    const selection = document.getSelection();
+    return {
+      value: linje.value,
+      start: linje.selectionStart,
+      end: linje.selectionEnd,
+      focused,
+      selected: selection !== null && !selection.isCollapsed && selection.toString() !== '',
+      running: view.running,
+      shown: view.line,
+    };
+  }
+
+  function handle(event, lineEvent, focused) {
+    const result = lineDiscipline(lineEvent, lineNow(focused));
+    if (result.act === 'default') return;
+    event.preventDefault();
+    if (result.act === 'interrupt') {
+      interrupt();
+    } else if (result.act === 'end') {
+      worker.postMessage({ end: true });
+      dispatch({ type: 'inputEnded' });
+    } else {
+      if (result.act === 'send') send(result.text);
+      setLine(result.value, result.cursor);
+      if (!focused) linje.focus();
+    }
+  }
+
+  // Keys and pastes on the line, and anywhere in the console or on the page
+  // outside its buttons: all go to the line while the program runs.
+  function target(event) {
+    if (event.target === linje) return 'line';
+    return event.target === document.body || konsoll.contains(event.target) ? 'page' : null;
+  }
+
+  document.addEventListener('keydown', (event) => {
+    const where = target(event);
+    if (!where) return;
+    const { key, code, keyCode, ctrlKey, altKey, metaKey, isComposing } = event;
+    handle(event, { type: 'keydown', key, code, keyCode, ctrlKey, altKey, metaKey, isComposing }, where === 'line');
+  });
+  document.addEventListener('paste', (event) => {
+    const where = target(event);
+    if (where) handle(event, { type: 'paste', data: event.clipboardData.getData('text/plain') }, where === 'line');
+  });
+  linje.addEventListener('beforeinput', (event) => {
+    handle(event, { type: 'beforeinput', inputType: event.inputType, data: event.data }, true);
+  });
+  linje.addEventListener('input', (event) => {
+    handle(event, { type: 'input', inputType: event.inputType, data: event.data }, true);
+    fitLine();
+  });
+  skrivelinje.addEventListener('submit', (event) => handle(event, { type: 'submit' }, true));
+  konsoll.addEventListener('click', () => {
+    if (!skrivelinje.hidden && document.getSelection().isCollapsed) linje.focus();
+  });
+  avbryt.addEventListener('click', interrupt);
   igjen.addEventListener('click', start);
+  window.addEventListener('resize', fitLine);
+
+  // On a web server the site works offline once it has been loaded; in a
+  // sandboxed frame, or from a file, there is no service worker, and none is needed.
+  if (document.querySelector('link[rel="manifest"]') && location.protocol !== 'file:') {
+    try {
+      navigator.serviceWorker.register('service_worker.js').catch(() => {});
+    } catch (error) {
+      // The page runs without one.
+    }
+  }
+
   start();
 })();

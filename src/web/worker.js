@@ -1,9 +1,13 @@
 // Runs the program in the page's worker. The page sends what the user typed,
 // { input: bytes }, and the end of the input, { end: true }; the worker sends
 // back what the program writes, { output: bytes }, whether the program waits
-// for input, { waiting: true } or { waiting: false }, and its exit status,
-// { exit: status }.
+// for input, { waiting: true } or { waiting: false }, its exit status,
+// { exit: status }, or that it could not start, { failed: reason }.
+// In the single file the program comes first in the worker's own script; on
+// a web server it is a script of its own beside this one.
 'use strict';
+
+if (typeof createKondensator === 'undefined') importScripts('kondensator.js');
 
 const typed = [];  // chunks of bytes not yet read, in the order they came
 let inputEnded = false;
@@ -32,6 +36,8 @@ self.onmessage = ({ data }) => {
   }
 };
 
+const failed = (reason) => self.postMessage({ failed: String(reason) });
+
 createKondensator({
   readInput: (capacity) => new Promise((resolve) => {
     if (typed.length > 0 || inputEnded) {
@@ -43,4 +49,5 @@ createKondensator({
   }),
   writeOutput: (bytes) => self.postMessage({ output: bytes }, [bytes.buffer]),
   ended: (status) => self.postMessage({ exit: status }),
-});
+  onAbort: failed,
+}).catch(failed);

@@ -1,28 +1,29 @@
-// Drives the page in a browser: every transcript typed as keystrokes, or the
-// runs of scenarios.json. Headless Chromium and Firefox through
-// puppeteer-core; WebKitGTK, the engine of Safari and of every browser on an
-// iPad, through WebKitWebDriver and its MiniBrowser (run this under
-// xvfb-run). The page is opened from file://, and the browser is the one
-// installed, never one downloaded.
-//   node browser_test.mjs chrome|firefox EXECUTABLE PAGE TRANSCRIPTS_DIR transcripts|scenarios
-//   node browser_test.mjs webkit MINIBROWSER PAGE TRANSCRIPTS_DIR transcripts|scenarios WEBKITWEBDRIVER
+// Drives the page in a browser, as a user would:
+// - transcripts: every transcript typed as keystrokes into the single file,
+//   opened from file://;
+// - scenarios: the runs of scenarios.json there;
+// - site: the site and the single file served from 127.0.0.1 (serve.mjs):
+//   the transcripts into the site under the strict policy, both in frames as
+//   a learning platform shows them, the alert where a policy stops the
+//   program, and, where the browser keeps service workers, the site offline
+//   and its next version taking over.
+//   node browser_test.mjs chrome|firefox|webkit EXECUTABLE WEB_BUILD TRANSCRIPTS_DIR WHAT [WEBKITWEBDRIVER]
+// WEB_BUILD holds kondensator.html, site/ and site-next/, the site of a later version.
 import fs from 'node:fs';
 import { createRequire } from 'node:module';
 import path from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
-import puppeteer from 'puppeteer-core';
 
-import { launchWebKit } from './webdriver.mjs';
+import { inPage, launch } from './drivers.mjs';
+import { serve } from './serve.mjs';
 
-const [browserName, executablePath, pagePath, transcriptsDir, what, webDriverPath] = process.argv.slice(2);
+const [browserName, executablePath, webBuild, transcriptsDir, what, webDriverPath] = process.argv.slice(2);
 const here = path.dirname(fileURLToPath(import.meta.url));
-const pageUrl = pathToFileURL(path.resolve(pagePath)).href;
+const singleFile = path.resolve(webBuild, 'kondensator.html');
+const fileUrl = pathToFileURL(singleFile).href;
 const axeSource = fs.readFileSync(createRequire(import.meta.url).resolve('axe-core/axe.min.js'), 'utf8');
 const timeout = 60000;
-
-// No background traffic: the machines that run this have no network.
-const chromeArgs = ['--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking',
-  '--disable-component-update', '--disable-sync'];
+const sleep = (ms) => new Promise((resolve) => { setTimeout(resolve, ms); });
 
 // The text as pieces to type as keys and pieces to paste: a line with a
 // control character other than its line feed (a tab, a carriage return)
@@ -44,85 +45,147 @@ function expandPaste(parts) {
   return parts.map((part) => (Array.isArray(part) ? part[0].repeat(part[1]) : part)).join('');
 }
 
-const inPage = {
-  text: (className) => [...document.querySelectorAll(`#konsoll > .${className}`)].map((e) => e.textContent).join(''),
-  status: (id) => document.getElementById(id).textContent,
-  focus: () => document.activeElement && document.activeElement.id,
-  // Firefox keeps the data of a paste event only where it is set on the
-  // event's own clipboard data.
-  paste: (text) => {
-    const event = new ClipboardEvent('paste', { clipboardData: new DataTransfer(), bubbles: true, cancelable: true });
-    event.clipboardData.setData('text/plain', text);
-    document.getElementById('linje').dispatchEvent(event);
+// Functions that run in the page for the scenarios' checks.
+const checks = {
+  // Times from the next key or click to the closing text `text`.
+  timeStop: (text) => {
+    window.stopTime = new Promise((resolve) => {
+      let start = 0;
+      const mark = () => { if (!start) start = performance.now(); };
+      document.addEventListener('keydown', mark, true);
+      document.addEventListener('click', mark, true);
+      new MutationObserver(() => {
+        if (start && document.getElementById('avsluttet').textContent === text) resolve(performance.now() - start);
+      }).observe(document.getElementById('avsluttet'), { childList: true, characterData: true, subtree: true });
+    });
   },
-  axe: () => window.axe.run(document).then((result) => result.violations.map(
-    (v) => `${v.id}: ${v.help} (${v.nodes.map((n) => n.target.join(' ')).join(', ')})`)),
+  // Elements not wholly inside the window, but for a part of a pixel that
+  // scrolling, in whole pixels, leaves.
+  outOfView: (ids) => ids.filter((id) => {
+    const box = document.getElementById(id).getBoundingClientRect();
+    return !(box.top > -1 && box.left > -1 && box.bottom < window.innerHeight + 1 && box.right < window.innerWidth + 1);
+  }),
+  // Text selected over the first prompt, with the console focused, as a drag leaves it.
+  selectPrompt: () => {
+    const konsoll = document.getElementById('konsoll');
+    konsoll.focus();
+    document.getSelection().selectAllChildren(konsoll.querySelector('.ut'));
+  },
+  watchText: () => {
+    window.textChanges = [];
+    new MutationObserver((records) => {
+      for (const r of records) {
+        if (r.type === 'characterData' || (r.type === 'childList' && r.target.id !== 'konsoll')) {
+          window.textChanges.push(`${r.type} in ${r.target.nodeName}.${r.target.className || r.target.id}`);
+        }
+      }
+    }).observe(document.getElementById('konsoll'), { characterData: true, childList: true, subtree: true });
+  },
+  description: () => {
+    const ids = (document.getElementById('linje').getAttribute('aria-describedby') || '').split(/\s+/);
+    return ids.map((id) => document.getElementById(id)).filter(Boolean).map((e) => e.textContent).join(' ');
+  },
+  // The text spacing WCAG 1.4.12 asks a page to bear.
+  textSpacing: () => {
+    const sheet = new CSSStyleSheet();
+    sheet.replaceSync('* { letter-spacing: 0.12em !important; word-spacing: 0.16em !important; ' +
+      'line-height: 1.5 !important; } p { margin-bottom: 2em !important; }');
+    document.adoptedStyleSheets = [...document.adoptedStyleSheets, sheet];
+  },
+  lineFits: () => {
+    const line = document.getElementById('linje');
+    return line.scrollWidth <= line.clientWidth && line.scrollHeight <= line.clientHeight + 1;
+  },
+  // Events as a phone's or a tablet's keyboard sends them.
+  dispatch: (event) => {
+    const line = document.getElementById('linje');
+    if (event.keydown) {
+      const { keyCode, ...init } = event.keydown;
+      const keydown = new KeyboardEvent('keydown', { bubbles: true, cancelable: true, ...init });
+      if (keyCode !== undefined) Object.defineProperty(keydown, 'keyCode', { value: keyCode });
+      line.dispatchEvent(keydown);
+    }
+    if (event.beforeinput) {
+      line.dispatchEvent(new InputEvent('beforeinput', { bubbles: true, cancelable: true, inputType: event.beforeinput }));
+    }
+    if (event.input !== undefined) {
+      line.value += event.input;
+      line.dispatchEvent(new InputEvent('input', { bubbles: true, inputType: 'insertText', data: event.input }));
+    }
+    if (event.submit) line.form.requestSubmit();
+  },
 };
 
 class Run {
-  constructor(page) {
+  constructor(page, context = page) {
     this.page = page;
+    this.context = context;  // the page, or the frame the program is in
     this.typed = '';  // what the steps typed and pasted, as the console should show it
   }
 
-  output() { return this.page.evaluate(inPage.text, 'ut'); }
-  shownTyped() { return this.page.evaluate(inPage.text, 'inn'); }
-  ended() { return this.page.evaluate(inPage.status, 'avsluttet').then((text) => text !== ''); }
+  evaluate(...args) { return this.context.evaluate(...args); }
+  output() { return this.evaluate(inPage.text, 'ut'); }
+  shownTyped() { return this.evaluate(inPage.text, 'inn'); }
+  ended() { return this.evaluate(inPage.status, 'avsluttet').then((text) => text !== ''); }
 
   async type(text) {
     for (const piece of splitForTyping(text)) {
-      if (piece.paste) {
-        await this.page.evaluate(inPage.paste, piece.paste);
-      } else {
-        await this.page.keyboard.type(piece.keys);  // a line feed is Enter
-      }
+      if (piece.paste) await this.evaluate(inPage.paste, piece.paste);
+      else await this.page.keyboard.type(piece.keys);  // a line feed is Enter
     }
     this.typed += text;
   }
 
   async paste(text) {
-    await this.page.evaluate(inPage.paste, text);
+    await this.evaluate(inPage.paste, text);
     this.typed += text;
   }
 
-  async ctrlD() {
+  async ctrl(letter) {
     await this.page.keyboard.down('Control');
-    await this.page.keyboard.press('d');
+    await this.page.keyboard.press(letter);
     await this.page.keyboard.up('Control');
   }
 
   async awaitOutput(end) {
-    await this.page.waitForFunction((e) => [...document.querySelectorAll('#konsoll > .ut')]
+    await this.context.waitForFunction((e) => [...document.querySelectorAll('#konsoll > .ut')]
       .map((x) => x.textContent).join('').endsWith(e), { polling: 20, timeout }, end);
   }
 
-  async awaitStatus(id, text) {
-    await this.page.waitForFunction((i, t) => document.getElementById(i).textContent === t,
-      { polling: 20, timeout }, id, text);
+  async awaitStatus(id, text, within = timeout) {
+    await this.context.waitForFunction((i, t) => document.getElementById(i).textContent === t,
+      { polling: 20, timeout: within }, id, text);
   }
 
   // In the light and the dark colours where the browser lets the driver
   // choose (Chromium), and otherwise in those the browser has.
   async axe(when) {
-    if (!(await this.page.evaluate(() => 'axe' in window))) await this.page.addScriptTag({ content: axeSource });
+    if (!(await this.evaluate(() => 'axe' in window))) await this.page.addScriptTag({ content: axeSource });
     for (const scheme of browserName === 'chrome' ? ['light', 'dark'] : ['default']) {
       if (scheme !== 'default') await this.page.emulateMediaFeatures([{ name: 'prefers-color-scheme', value: scheme }]);
-      const violations = await this.page.evaluate(inPage.axe);
+      const violations = await this.evaluate(inPage.axe);
       if (violations.length > 0) throw new Error(`axe-core ${when}, ${scheme}:\n  ${violations.join('\n  ')}`);
     }
     if (browserName === 'chrome') await this.page.emulateMediaFeatures([]);
   }
+
+  // The line's description in the accessibility tree where the driver reads
+  // it (Chromium), and otherwise as aria-describedby gives it.
+  async description() {
+    if (browserName !== 'chrome') return this.evaluate(checks.description);
+    const line = await this.page.$('#linje');
+    const node = await this.page.accessibility.snapshot({ root: line, interestingOnly: false });
+    return node.description;
+  }
 }
 
-async function runTranscript(page, name) {
+async function runTranscript(run, name) {
   const input = fs.readFileSync(path.join(transcriptsDir, `${name}.in`), 'latin1');
   const expected = fs.readFileSync(path.join(transcriptsDir, `${name}.out`), 'utf8');
-  await page.goto(pageUrl);
-  const run = new Run(page);
   // A byte that is not UTF-8 cannot be typed; the transcripts hold none.
   await run.type(Buffer.from(input, 'latin1').toString('utf8'));
-  if (!input.endsWith('\n') && input !== '' && !(await run.ended())) await run.ctrlD();
-  if (!(await run.ended())) await run.ctrlD();
+  if (!input.endsWith('\n') && input !== '' && !(await run.ended())) await run.ctrl('d');
+  if (!(await run.ended())) await run.ctrl('d');
   await run.awaitStatus('avsluttet', 'Programmet er avsluttet.');
   const output = await run.output();
   if (output !== expected) throw new Error(`output ${JSON.stringify(output)}, expected ${JSON.stringify(expected)}`);
@@ -132,13 +195,17 @@ async function runTranscript(page, name) {
 }
 
 async function runScenario(page, scenario, prompts) {
-  await page.goto(pageUrl);
+  await page.goto(fileUrl);
   const run = new Run(page);
   const text = (t) => t.replace('@prompts@', prompts);
   for (const step of scenario.steps) {
+    if ((step.only && !step.only.includes(browserName)) || (step.except && step.except.includes(browserName))) continue;
+    if (!('type' in step) && !('paste' in step)) run.typed += step.typed || '';
     if ('type' in step) await run.type(step.type);
     else if ('paste' in step) await run.paste(expandPaste(step.paste));
-    else if ('ctrl_d' in step) await run.ctrlD();
+    else if ('ctrl_d' in step) await run.ctrl('d');
+    else if ('ctrl_c' in step) await run.ctrl('c');
+    else if ('click' in step) await page.click(`#${step.click}`);
     else if ('tab_enter' in step) {
       await page.keyboard.press('Tab');
       await page.keyboard.press('Enter');
@@ -146,7 +213,7 @@ async function runScenario(page, scenario, prompts) {
     } else if ('await_output' in step) await run.awaitOutput(text(step.await_output));
     else if ('await_status' in step) await run.awaitStatus(...step.await_status);
     else if ('expect_running' in step) {
-      await new Promise((resolve) => setTimeout(resolve, step.expect_running));
+      await sleep(step.expect_running);
       if (await run.ended()) throw new Error('the program ended without waiting');
     } else if ('expect_output' in step) {
       const output = await run.output();
@@ -155,41 +222,191 @@ async function runScenario(page, scenario, prompts) {
       const focus = await page.evaluate(inPage.focus);
       if (focus !== step.expect_focus) throw new Error(`the focus is on '${focus}', not '${step.expect_focus}'`);
     } else if ('axe' in step) await run.axe(step.axe);
-    else throw new Error(`unknown step ${JSON.stringify(step)}`);
+    else if ('time_stop' in step) await page.evaluate(checks.timeStop, step.time_stop);
+    else if ('expect_stop_within' in step) {
+      const elapsed = await page.evaluate(() => window.stopTime);
+      if (elapsed > step.expect_stop_within) throw new Error(`stopped after ${elapsed} ms`);
+    } else if ('expect_in_view' in step) {
+      const out = await page.evaluate(checks.outOfView, step.expect_in_view);
+      if (out.length > 0) throw new Error(`not in view: ${out.join(', ')}`);
+    } else if ('select_prompt' in step) await page.evaluate(checks.selectPrompt);
+    else if ('watch_text' in step) await page.evaluate(checks.watchText);
+    else if ('expect_no_text_changes' in step) {
+      const changes = await page.evaluate(() => window.textChanges);
+      if (changes.length > 0) throw new Error(`text changed in nodes already shown: ${changes.slice(0, 5).join('; ')}`);
+    } else if ('expect_description' in step) {
+      const description = await run.description();
+      if (description !== step.expect_description) throw new Error(`the line is described as '${description}'`);
+    } else if ('text_spacing' in step) await page.evaluate(checks.textSpacing);
+    else if ('expect_line_fits' in step) {
+      if (!(await page.evaluate(checks.lineFits))) throw new Error('the line clips its text');
+    } else if ('dispatch' in step) await page.evaluate(checks.dispatch, step.dispatch);
+    else if ('devtools' in step) {
+      const session = await page.createCDPSession();
+      for (const [method, parameters] of step.devtools) await session.send(method, parameters);
+      await session.detach();
+    } else throw new Error(`unknown step ${JSON.stringify(step)}`);
   }
   const shown = await run.shownTyped();
-  if (shown !== run.typed) throw new Error(`shows ${shown.length} characters as typed, not the ${run.typed.length} typed`);
+  if (shown !== run.typed) throw new Error(`shows ${JSON.stringify(shown)} as typed, not ${JSON.stringify(run.typed)}`);
+  return 'ok';
 }
 
-const browser = browserName === 'webkit'
-  ? await launchWebKit(webDriverPath, executablePath)
-  : await puppeteer.launch({
-    browser: browserName, executablePath, headless: true, args: browserName === 'chrome' ? chromeArgs : [],
-  });
+// The site and the single file on a web server.
+async function siteRuns(browser, page) {
+  const server = await serve(path.resolve(webBuild));
+  const runs = [];
+  const transcript = 'typical_session';
+  const start = async (url) => {
+    await page.goto(url);
+    return new Run(page);
+  };
+  // The program in a frame of a page, as a learning platform shows it; the
+  // line gets the focus with a click. Where an engine cannot start the
+  // program there, the alert must say so within 2 s.
+  const inFrame = async (src, sandbox) => {
+    await page.goto(server.frame(src, sandbox));
+    const frame = browserName === 'webkit' ? await page.firstFrame()
+      : await (await page.waitForSelector('iframe')).contentFrame();
+    await frame.waitForFunction(() => document.getElementById('terminal') && !document.getElementById('terminal').hidden
+      || !document.getElementById('feil').hidden, { polling: 20, timeout: 2000 });
+    if (await frame.evaluate(inPage.shown, 'feil')) return 'the alert';
+    await frame.click('#konsoll');
+    await runTranscript(new Run(page, frame), transcript);
+    return 'a transcript';
+  };
+  const alertWithin2s = async (url) => {
+    const run = await start(url);
+    await run.context.waitForFunction(() => !document.getElementById('feil').hidden
+      && getComputedStyle(document.getElementById('feil')).visibility === 'visible', { polling: 20, timeout: 2000 });
+    await sleep(600);  // longer than the page takes to say "Regner ..."
+    if (await run.evaluate(inPage.shown, 'linje') || await run.evaluate(inPage.status, 'regner') !== '') {
+      throw new Error('the page shows the line or says that it computes');
+    }
+  };
+
+  for (const file of fs.readdirSync(transcriptsDir).filter((f) => f.endsWith('.in')).sort()) {
+    runs.push([`site, strict policy: transcript ${file.slice(0, -3)}`,
+      async () => runTranscript(await start(server.url('strict', 'site/')), file.slice(0, -3))]);
+  }
+  for (const [name, src] of [['the single file', server.url('none', 'kondensator.html')],
+    ['the site', server.url('strict', 'site/')]]) {
+    // Where the program cannot start, the browser reports why, as a page error.
+    runs.push([`${name} in a sandboxed frame`, () => inFrame(src, 'allow-scripts'), { errorsExpected: true }]);
+    runs.push([`${name} in a frame`, () => inFrame(src)]);
+  }
+  runs.push(['the single file, no worker from a blob: the alert',
+    () => alertWithin2s(server.url('inline', 'kondensator.html')), { errorsExpected: true }]);
+  runs.push(['the single file, no WebAssembly: the alert',
+    () => alertWithin2s(server.url('nowasm', 'kondensator.html')), { errorsExpected: true }]);
+  if (browserName === 'chrome') {
+    runs.push(['without JavaScript: the noscript text', async () => {
+      await page.setJavaScriptEnabled(false);
+      await page.goto(server.url('strict', 'site/'));
+      const text = await page.evaluate(() => document.body.innerText);
+      await page.setJavaScriptEnabled(true);
+      if (!text.includes('Siden trenger JavaScript for å kjøre programmet.') || text.includes('kunne ikke starte')) {
+        throw new Error(`the page says: ${text}`);
+      }
+    }]);
+  }
+  if (browserName !== 'webkit') {
+    // Load the site, let its service worker take control, and reload it with the server gone.
+    const controlled = async () => {
+      await page.goto(server.url('strict', 'site/'));
+      await page.waitForFunction(() => navigator.serviceWorker.controller !== null, { polling: 50, timeout });
+    };
+    runs.push(['offline: the site loads and runs from its cache', async () => {
+      await controlled();
+      server.setOffline(true);
+      try {
+        await page.reload();
+        await runTranscript(new Run(page), transcript);
+      } finally {
+        server.setOffline(false);
+      }
+    }]);
+  }
+  if (browserName === 'chrome') {
+    runs.push(['installable, with no errors', async () => {
+      await page.goto(server.url('strict', 'site/'));
+      const session = await page.createCDPSession();
+      const { installabilityErrors } = await session.send('Page.getInstallabilityErrors');
+      await session.detach();
+      if (installabilityErrors.length > 0) throw new Error(JSON.stringify(installabilityErrors));
+    }]);
+    runs.push(['a new version takes over on the second load, and the old cache goes', async () => {
+      const version = (folder) => fs.readFileSync(path.join(webBuild, folder, 'service_worker.js'), 'utf8')
+        .match(/const cacheName = '([^']+)'/)[1];
+      const footer = () => page.evaluate(() => document.querySelector('footer').textContent);
+      await page.goto(server.url('strict', 'site/'));
+      await page.waitForFunction(() => navigator.serviceWorker.controller !== null, { polling: 50, timeout });
+      server.publish('site', path.resolve(webBuild, 'site-next'));
+      try {
+        await page.reload();  // still the old version, which finds the new one
+        const next = version('site-next');
+        await page.waitForFunction((name) => caches.keys().then((names) => names.join() === name),
+          { polling: 100, timeout }, next);
+        await page.reload();
+        const shown = await footer();
+        if (!shown.includes(next.replace('kondensator-', ''))) throw new Error(`the second load shows ${shown}`);
+      } finally {
+        server.publish('site', path.resolve(webBuild, 'site'));
+        await page.evaluate(() => navigator.serviceWorker.getRegistrations()
+          .then((all) => Promise.all(all.map((r) => r.unregister()))));
+      }
+    }]);
+  }
+  return { runs, close: () => server.close() };
+}
+
+const browser = await launch(browserName, executablePath, webDriverPath);
 let failures = 0;
+let closing = null;
+let errorsExpected = false;
 try {
   const page = await browser.newPage();
-  page.on('pageerror', (error) => { console.log(`page error: ${error.message}`); failures += 1; });
-  const runs = [];
+  page.on('pageerror', (error) => {
+    console.log(`page error${errorsExpected ? ', as expected' : ''}: ${error.message}`);
+    if (!errorsExpected) failures += 1;
+  });
+  let runs = [];
   if (what === 'transcripts') {
     for (const file of fs.readdirSync(transcriptsDir).filter((f) => f.endsWith('.in')).sort()) {
       const name = file.slice(0, -3);
-      runs.push([`transcript ${name}`, () => runTranscript(page, name)]);
+      runs.push([`transcript ${name}`, async () => {
+        await page.goto(fileUrl);
+        await runTranscript(new Run(page), name);
+      }]);
+    }
+  } else if (what === 'scenarios') {
+    const { prompts, scenarios } = JSON.parse(fs.readFileSync(path.join(here, 'scenarios.json'), 'utf8'));
+    for (const scenario of scenarios) {
+      for (const [width, height] of scenario.viewports || [[1280, 800]]) {
+        runs.push([`${scenario.name} (${width}x${height})`, async () => {
+          await page.setViewport({ width, height });
+          return runScenario(page, scenario, prompts);
+        }]);
+      }
     }
   } else {
-    const { prompts, scenarios } = JSON.parse(fs.readFileSync(path.join(here, 'scenarios.json'), 'utf8'));
-    for (const scenario of scenarios) runs.push([scenario.name, () => runScenario(page, scenario, prompts)]);
+    const site = await siteRuns(browser, page);
+    runs = site.runs;
+    closing = site.close;
   }
-  for (const [name, body] of runs) {
+  for (const [name, body, options = {}] of runs) {
+    errorsExpected = Boolean(options.errorsExpected);
     try {
-      await body();
-      console.log(`ok: ${name}`);
+      const result = await body();
+      console.log(`ok: ${name}${typeof result === 'string' && result !== 'ok' ? `: ${result}` : ''}`);
     } catch (error) {
       failures += 1;
       console.log(`FAILED: ${name}: ${error.message}`);
     }
+    await sleep(errorsExpected ? 200 : 0);  // for the errors of the run to come in while they are expected
   }
 } finally {
   await browser.close();
+  if (closing) await closing();
 }
 process.exit(failures === 0 ? 0 : 1);

@@ -1,11 +1,11 @@
 // Just enough of a W3C WebDriver client to drive WebKitGTK's MiniBrowser
-// through WebKitWebDriver, behind the few page methods of puppeteer that
-// browser_test.mjs uses.
+// through WebKitWebDriver, behind the few methods of puppeteer's page and
+// frame that the browser tests use.
 import { spawn } from 'node:child_process';
 import net from 'node:net';
 
 // The WebDriver key codes of the keys the tests press.
-const keyCodes = { Enter: '\uE007', Tab: '\uE004', Control: '\uE009', '\n': '\uE007' };
+const keyCodes = { Enter: '\uE007', Tab: '\uE004', Control: '\uE009', Backspace: '\uE003', '\n': '\uE007' };
 
 function freePort() {
   return new Promise((resolve, reject) => {
@@ -27,17 +27,27 @@ async function request(url, method = 'GET', body = undefined) {
   return value;
 }
 
+// Errors in the page, gathered by the page itself once the driver has asked
+// it to, and handed to the 'pageerror' listener with every call that runs in it.
+const gatherErrors = () => {
+  if (window.pageErrors) return;
+  window.pageErrors = [];
+  window.addEventListener('error', (event) => window.pageErrors.push(event.message));
+  window.addEventListener('unhandledrejection', (event) => window.pageErrors.push(String(event.reason)));
+};
+
 class WebDriverPage {
   constructor(session) {
     this.session = session;
-    const key = (type) => (name) => this.keys([{ type, value: keyCodes[name] || name }]);
+    this.listeners = [];
+    const keys = (type) => (name) => this.keys([{ type, value: keyCodes[name] || name }]);
     this.keyboard = {
       type: (text) => this.keys([...text].flatMap((c) => [
         { type: 'keyDown', value: keyCodes[c] || c }, { type: 'keyUp', value: keyCodes[c] || c }])),
       press: (name) => this.keys([{ type: 'keyDown', value: keyCodes[name] || name },
         { type: 'keyUp', value: keyCodes[name] || name }]),
-      down: key('keyDown'),
-      up: key('keyUp'),
+      down: keys('keyDown'),
+      up: keys('keyUp'),
     };
   }
 
@@ -45,11 +55,26 @@ class WebDriverPage {
     return request(`${this.session}/actions`, 'POST', { actions: [{ type: 'key', id: 'keyboard', actions }] });
   }
 
-  goto(url) { return request(`${this.session}/url`, 'POST', { url }); }
+  async goto(url) {
+    await request(`${this.session}/frame`, 'POST', { id: null });
+    await request(`${this.session}/url`, 'POST', { url });
+    await this.evaluate(gatherErrors);
+  }
+
+  reload() { return request(`${this.session}/refresh`, 'POST', {}).then(() => this.evaluate(gatherErrors)); }
 
   // A function and its arguments, run in the page; a promise it returns is awaited.
-  evaluate(fn, ...args) {
-    return request(`${this.session}/execute/sync`, 'POST', { script: `return (${fn}).apply(null, arguments);`, args });
+  async evaluate(fn, ...args) {
+    const { value, errors } = await request(`${this.session}/execute/async`, 'POST', {
+      script: `const done = arguments[arguments.length - 1];
+        Promise.resolve((${fn}).apply(null, Array.prototype.slice.call(arguments, 0, -1)))
+          .then((value) => done({ value, errors: (window.pageErrors || []).splice(0) }),
+                (error) => done({ value: { thrown: String(error) }, errors: [] }));`,
+      args,
+    });
+    for (const message of errors) for (const listener of this.listeners) listener(new Error(message));
+    if (value && typeof value === 'object' && 'thrown' in value) throw new Error(value.thrown);
+    return value;
   }
 
   async waitForFunction(fn, { polling, timeout }, ...args) {
@@ -57,6 +82,22 @@ class WebDriverPage {
       if (Date.now() > end) throw new Error(`waited ${timeout} ms in vain for ${fn}`);
       await new Promise((resolve) => { setTimeout(resolve, polling); });
     }
+  }
+
+  async click(selector) {
+    const element = await request(`${this.session}/element`, 'POST', { using: 'css selector', value: selector });
+    await request(`${this.session}/element/${Object.values(element)[0]}/click`, 'POST', {});
+  }
+
+  // The first frame of the page, as a page of its own: what runs in it,
+  // and keys, then go to that frame.
+  async firstFrame() {
+    await request(`${this.session}/frame`, 'POST', { id: 0 });
+    return this;
+  }
+
+  setViewport({ width, height }) {
+    return request(`${this.session}/window/rect`, 'POST', { width, height });
   }
 
   addScriptTag({ content }) {
@@ -67,7 +108,9 @@ class WebDriverPage {
     }, content);
   }
 
-  on() {}  // the page's errors show in the results
+  on(name, listener) {
+    if (name === 'pageerror') this.listeners.push(listener);
+  }
 }
 
 // Starts WebKitWebDriver, and MiniBrowser through it, on a display of its own.

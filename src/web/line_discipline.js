@@ -1,0 +1,107 @@
+// The console's line discipline, as a terminal's: what the user types stands
+// on the line until Enter hands it to the program with a line feed; Ctrl-D
+// hands it over without one, or on an empty line ends the input; Ctrl-C
+// stops the program. A pure function from an event and the line to what
+// happens, so that it is tested without a page.
+//
+// The event, as the page sees it:
+//   { type: 'keydown', key, code, keyCode, ctrlKey, altKey, metaKey, isComposing }
+//   { type: 'beforeinput' | 'input', inputType, data }
+//   { type: 'paste', data }        the text pasted
+//   { type: 'submit' }             the line's form, as the Send key submits it
+// The line: { value, start, end, focused, selected, running, shown }: its
+// text, the cursor or selection in it, whether it has the keyboard focus,
+// whether text is selected anywhere on the page, whether the program still
+// runs, and whether the line is shown (it is not once the input has ended).
+//
+// What happens:
+//   { act: 'send', text, value, cursor }  hand `text` to the program; the line
+//                                         then holds `value`, the cursor at `cursor`
+//   { act: 'edit', value, cursor }        the line holds `value`, nothing is sent
+//   { act: 'end' }                        end the input
+//   { act: 'interrupt' }                  stop the program
+//   { act: 'default' }                    the browser's own handling: editing,
+//                                         copying, moving the focus
+'use strict';
+
+const lineDiscipline = (() => {
+  const byDefault = { act: 'default' };
+
+  // The key pressed with Ctrl alone, by the key's letter or, on a layout
+  // whose letters are not Latin, by its place on the keyboard.
+  function ctrlLetter(event, letter) {
+    return event.ctrlKey && !event.altKey && !event.metaKey &&
+      (event.key === letter || event.key === letter.toUpperCase() || event.code === `Key${letter.toUpperCase()}`);
+  }
+
+  // A key that writes one character: AltGr counts, as it writes '@' on a
+  // Norwegian keyboard, where it reaches the page as Ctrl and Alt.
+  function printable(event) {
+    return [...(event.key || '')].length === 1 && !event.metaKey && !(event.ctrlKey && !event.altKey);
+  }
+
+  // Enter that ends a composition (an IME, or a phone keyboard's suggestion)
+  // belongs to the composition.
+  function composing(event) {
+    return event.isComposing || event.keyCode === 229;
+  }
+
+  // `text` in place of the selection: every whole line of the result goes to
+  // the program, and what follows the last line feed stays on the line.
+  function insert(line, text) {
+    const before = line.value.slice(0, line.start);
+    const after = line.value.slice(line.end);
+    const whole = before + text + after;
+    const lastLineFeed = whole.lastIndexOf('\n');
+    const value = whole.slice(lastLineFeed + 1);
+    const cursor = Math.max(0, value.length - after.length);
+    if (lastLineFeed < 0) return { act: 'edit', value, cursor };
+    return { act: 'send', text: whole.slice(0, lastLineFeed + 1), value, cursor };
+  }
+
+  // Typing while the line has no focus goes to its end.
+  const atEnd = (line) => ({ ...line, start: line.value.length, end: line.value.length });
+
+  function keydown(event, line) {
+    if (ctrlLetter(event, 'c')) return line.selected || line.start !== line.end ? byDefault : { act: 'interrupt' };
+    if (!line.shown) return byDefault;
+    if (ctrlLetter(event, 'd')) {
+      return line.value === '' ? { act: 'end' } : { act: 'send', text: line.value, value: '', cursor: 0 };
+    }
+    if (event.key === 'Enter' && !event.ctrlKey && !event.altKey && !event.metaKey) {
+      if (composing(event)) return byDefault;
+      return { act: 'send', text: `${line.value}\n`, value: '', cursor: 0 };
+    }
+    if (line.focused) return byDefault;
+    if (event.key === 'Backspace' && !event.ctrlKey && !event.altKey && !event.metaKey) {
+      const value = line.value.slice(0, -1);
+      return { act: 'edit', value, cursor: value.length };
+    }
+    if (printable(event) && !composing(event)) return insert(atEnd(line), event.key);
+    return byDefault;
+  }
+
+  return (event, line) => {
+    if (!line.running) return byDefault;
+    if (event.type === 'keydown') return keydown(event, line);
+    if (!line.shown) return byDefault;
+    switch (event.type) {
+      case 'paste':
+        return insert(line.focused ? line : atEnd(line), event.data);
+      case 'submit':
+        return { act: 'send', text: `${line.value}\n`, value: '', cursor: 0 };
+      case 'beforeinput':
+        if (event.inputType === 'insertLineBreak' || event.inputType === 'insertParagraph') return insert(line, '\n');
+        if (typeof event.data === 'string' && event.data.includes('\n')) return insert(line, event.data);
+        return byDefault;
+      case 'input':
+        // A line feed that got in all the same: the line holds it already.
+        if (line.value.includes('\n')) return insert({ ...line, start: line.value.length, end: line.value.length }, '');
+        return byDefault;
+      default:
+        return byDefault;
+    }
+  };
+})();
+
+if (typeof module !== 'undefined') module.exports = { lineDiscipline };

@@ -1,0 +1,112 @@
+// The page's logic without a page: the line discipline and the page's
+// state, each against one table of cases.
+//   node page_logic_test.cjs SOURCE_DIR
+'use strict';
+const assert = require('assert');
+const path = require('path');
+
+const source = process.argv[2];
+const { lineDiscipline } = require(path.resolve(source, 'line_discipline.js'));
+const { pageState } = require(path.resolve(source, 'page_state.js'));
+
+// The line "4.7" with the cursor at its end, focused, while the program runs.
+const line = (changes = {}) => ({
+  value: '4.7', start: 3, end: 3, focused: true, selected: false, running: true, shown: true, ...changes,
+});
+const key = (key, changes = {}) => ({
+  type: 'keydown', key, code: '', keyCode: 0, ctrlKey: false, altKey: false, metaKey: false, isComposing: false,
+  ...changes,
+});
+const send = (text, value = '', cursor = 0) => ({ act: 'send', text, value, cursor });
+const edit = (value, cursor = value.length) => ({ act: 'edit', value, cursor });
+const byDefault = { act: 'default' };
+
+const lineCases = [
+  ['Enter sends the line', key('Enter'), line(), send('4.7\n')],
+  ['Enter sends the whole line, wherever the cursor is', key('Enter'), line({ start: 1, end: 1 }), send('4.7\n')],
+  ['Enter that ends a composition stays in it', key('Enter', { isComposing: true }), line(), byDefault],
+  ['Enter with keyCode 229 (WebKit, IMEs) stays in the composition', key('Enter', { keyCode: 229 }), line(), byDefault],
+  ['Ctrl-D hands the line over without a line feed', key('d', { ctrlKey: true }), line(), send('4.7')],
+  ['Ctrl-D on an empty line ends the input', key('d', { ctrlKey: true }), line({ value: '', start: 0, end: 0 }),
+    { act: 'end' }],
+  ['Ctrl-D by its place, on a Russian layout', key('в', { ctrlKey: true, code: 'KeyD' }),
+    line({ value: '', start: 0, end: 0 }), { act: 'end' }],
+  ['Ctrl-C stops the program', key('c', { ctrlKey: true }), line(), { act: 'interrupt' }],
+  ['Ctrl-C by its place, on a Greek layout', key('ψ', { ctrlKey: true, code: 'KeyC' }), line(), { act: 'interrupt' }],
+  ['Ctrl-C with text selected in the line copies', key('c', { ctrlKey: true }), line({ start: 0 }), byDefault],
+  ['Ctrl-C with text selected on the page copies', key('c', { ctrlKey: true }), line({ selected: true }), byDefault],
+  ['Ctrl-C stops the program after its input has ended', key('c', { ctrlKey: true }), line({ shown: false }),
+    { act: 'interrupt' }],
+  ['Ctrl-Shift-D or Alt-D is no Ctrl-D', key('d', { ctrlKey: true, altKey: true }), line(), byDefault],
+  ['a letter on the line is the browser\'s to insert', key('e'), line(), byDefault],
+  ['Backspace on the line is the browser\'s', key('Backspace'), line(), byDefault],
+  ['a letter typed elsewhere goes to the end of the line', key('e'), line({ focused: false, start: 0, end: 0 }),
+    edit('4.7e')],
+  ['AltGr (Ctrl and Alt) writes its character there too', key('@', { ctrlKey: true, altKey: true }),
+    line({ focused: false }), edit('4.7@')],
+  ['Backspace elsewhere takes the last character', key('Backspace'), line({ focused: false }), edit('4.')],
+  ['Enter elsewhere sends the line', key('Enter'), line({ focused: false }), send('4.7\n')],
+  ['Tab elsewhere moves the focus', key('Tab'), line({ focused: false }), byDefault],
+  ['a paste inserts at the cursor and sends whole lines', { type: 'paste', data: '1\n2\n3' },
+    line({ start: 1, end: 1 }), send('41\n2\n', '3.7', 1)],
+  ['a paste without a line feed stays on the line', { type: 'paste', data: 'e-6' }, line(), edit('4.7e-6')],
+  ['a paste elsewhere goes to the end', { type: 'paste', data: '\n' }, line({ focused: false, start: 0, end: 0 }),
+    send('4.7\n')],
+  ['the Send key submits the form', { type: 'submit' }, line(), send('4.7\n')],
+  ['a line break as input sends what stands before it', { type: 'beforeinput', inputType: 'insertLineBreak' },
+    line({ start: 2, end: 2 }), send('4.\n', '7', 0)],
+  ['so does a paragraph', { type: 'beforeinput', inputType: 'insertParagraph' }, line(), send('4.7\n')],
+  ['text holding a line feed', { type: 'beforeinput', inputType: 'insertText', data: '\n' }, line(), send('4.7\n')],
+  ['other input is the browser\'s', { type: 'beforeinput', inputType: 'insertText', data: '5' }, line(), byDefault],
+  ['a line feed that got into the line all the same', { type: 'input', inputType: 'insertText' },
+    line({ value: '4.7\n1', start: 5, end: 5 }), send('4.7\n', '1', 1)],
+  ['nothing is taken once the program has ended', key('Enter'), line({ running: false }), byDefault],
+  ['nor once its input has ended', { type: 'paste', data: '1\n' }, line({ shown: false }), byDefault],
+];
+
+const run = (...types) => types.reduce((state, type) => pageState.next(state, typeof type === 'string' ? { type } : type),
+  pageState.initial);
+const waiting = (value) => ({ type: 'waiting', waiting: value });
+const computing = (state) => pageState.view(state).computing;
+
+const stateCases = [
+  ['at the start nothing is said, and the line is there', run(), { line: true, lineWaits: false, computing: '',
+    closing: '', restart: false, alert: false }],
+  ['reading: the line waits', run('output', waiting(true)), { line: true, lineWaits: true, computing: '' }],
+  ['computing, not yet long', run('output', waiting(true), waiting(false)), { lineWaits: false, computing: '' }],
+  ['computing long enough is said', run('output', 'notice'), { computing: 'Regner ...' }],
+  ['reading again takes the notice away', run('output', 'notice', waiting(true)), { computing: '' }],
+  ['a notice that comes late while reading says nothing', run(waiting(true), 'notice'), { computing: '' }],
+  ['ended', run('output', 'exit'), { running: false, line: false, closing: 'Programmet er avsluttet.', restart: true }],
+  ['stopped', run('output', 'notice', 'interrupt'), { running: false, line: false, computing: '',
+    closing: 'Programmet ble avbrutt.', restart: true }],
+  ['after the input has ended the program still runs, without its line', run(waiting(true), 'inputEnded'),
+    { running: true, line: false }],
+  ['a failure while starting', run('failure'), { running: false, line: false, computing: '', restart: false,
+    alert: true }],
+  ['starting again after the end', run('exit', 'restart'), { running: true, line: true, closing: '' }],
+  ['no restart after a failure', run('failure', 'restart'), { running: false }],
+  ['an exit after the stop changes nothing', run('interrupt', 'exit'), { closing: 'Programmet ble avbrutt.' }],
+];
+
+let failures = 0;
+const check = (name, body) => {
+  try {
+    body();
+  } catch (error) {
+    failures += 1;
+    console.log(`FAILED: ${name}\n${error.message}`);
+  }
+};
+for (const [name, event, state, expected] of lineCases) {
+  check(name, () => assert.deepStrictEqual(lineDiscipline(event, state), expected));
+}
+for (const [name, state, expected] of stateCases) {
+  check(name, () => {
+    const view = pageState.view(state);
+    for (const [field, value] of Object.entries(expected)) assert.deepStrictEqual(view[field], value, field);
+  });
+}
+check('the notice needs the computing phase', () => assert.strictEqual(computing(run('notice')), ''));
+console.log(`${lineCases.length + stateCases.length + 1 - failures} of ${lineCases.length + stateCases.length + 1} cases pass`);
+process.exit(failures === 0 ? 0 : 1);
