@@ -295,6 +295,10 @@ async function siteRuns(browser, page) {
     runs.push([`${name} in a sandboxed frame`, () => inFrame(src, 'allow-scripts'), { errorsExpected: true }]);
     runs.push([`${name} in a frame`, () => inFrame(src)]);
   }
+  // Its scripts inline, the single file cannot run under the strict policy:
+  // without a script it still says so.
+  runs.push(['the single file, strict policy: the alert',
+    () => alertWithin2s(server.url('strict', 'kondensator.html')), { errorsExpected: true }]);
   runs.push(['the single file, no worker from a blob: the alert',
     () => alertWithin2s(server.url('inline', 'kondensator.html')), { errorsExpected: true }]);
   runs.push(['the single file, no WebAssembly: the alert',
