@@ -96,7 +96,7 @@ const lineDiscipline = (() => {
         return byDefault;
       case 'input':
         // A line feed that got in all the same: the line holds it already.
-        if (line.value.includes('\n')) return insert({ ...line, start: line.value.length, end: line.value.length }, '');
+        if (line.value.includes('\n')) return insert(atEnd(line), '');
         return byDefault;
       default:
         return byDefault;
