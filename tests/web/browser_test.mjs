@@ -194,61 +194,65 @@ async function runTranscript(run, name) {
   if (!run.typed.startsWith(shown)) throw new Error(`shows ${JSON.stringify(shown)} as typed`);
 }
 
+const fail = (message) => { throw new Error(message); };
+const same = async (actual, expected, what) => {
+  const value = await actual;
+  if (value !== expected) fail(`${what} ${JSON.stringify(value)}, not ${JSON.stringify(expected)}`);
+};
+
+// What each step of scenarios.json does with its value.
+const stepActions = {
+  type: (run, text) => run.type(text),
+  paste: (run, parts) => run.paste(expandPaste(parts)),
+  ctrl_d: (run) => run.ctrl('d'),
+  ctrl_c: (run) => run.ctrl('c'),
+  click: (run, id) => run.page.click(`#${id}`),
+  tab_enter: async (run) => {
+    await run.page.keyboard.press('Tab');
+    await run.page.keyboard.press('Enter');
+    run.typed = '';
+  },
+  await_output: (run, end) => run.awaitOutput(run.expand(end)),
+  await_status: (run, [id, text]) => run.awaitStatus(id, text),
+  expect_running: async (run, ms) => {
+    await sleep(ms);
+    if (await run.ended()) fail('the program ended without waiting');
+  },
+  expect_output: (run, text) => same(run.output(), run.expand(text), 'output'),
+  expect_focus: (run, id) => same(run.evaluate(inPage.focus), id, 'the focus is on'),
+  axe: (run, when) => run.axe(when),
+  time_stop: (run, text) => run.evaluate(checks.timeStop, text),
+  expect_stop_within: async (run, ms) => {
+    const elapsed = await run.evaluate(() => window.stopTime);
+    if (elapsed > ms) fail(`stopped after ${elapsed} ms`);
+  },
+  expect_in_view: (run, ids) => same(run.evaluate(checks.outOfView, ids).then((out) => out.join()), '', 'out of view:'),
+  select_prompt: (run) => run.evaluate(checks.selectPrompt),
+  watch_text: (run) => run.evaluate(checks.watchText),
+  expect_no_text_changes: (run) => same(run.evaluate(() => window.textChanges.join('; ')), '',
+    'text changed in nodes already shown:'),
+  expect_description: (run, text) => same(run.description(), text, 'the line is described as'),
+  text_spacing: (run) => run.evaluate(checks.textSpacing),
+  expect_line_fits: (run) => same(run.evaluate(checks.lineFits), true, 'the line shows all its text:'),
+  dispatch: (run, events) => run.evaluate(checks.dispatch, events),
+  devtools: async (run, commands) => {
+    const session = await run.page.createCDPSession();
+    for (const [method, parameters] of commands) await session.send(method, parameters);
+    await session.detach();
+  },
+};
+
 async function runScenario(page, scenario, prompts) {
   await page.goto(fileUrl);
   const run = new Run(page);
-  const text = (t) => t.replace('@prompts@', prompts);
+  run.expand = (text) => text.replace('@prompts@', prompts);
   for (const step of scenario.steps) {
     if ((step.only && !step.only.includes(browserName)) || (step.except && step.except.includes(browserName))) continue;
     if (!('type' in step) && !('paste' in step)) run.typed += step.typed || '';
-    if ('type' in step) await run.type(step.type);
-    else if ('paste' in step) await run.paste(expandPaste(step.paste));
-    else if ('ctrl_d' in step) await run.ctrl('d');
-    else if ('ctrl_c' in step) await run.ctrl('c');
-    else if ('click' in step) await page.click(`#${step.click}`);
-    else if ('tab_enter' in step) {
-      await page.keyboard.press('Tab');
-      await page.keyboard.press('Enter');
-      run.typed = '';
-    } else if ('await_output' in step) await run.awaitOutput(text(step.await_output));
-    else if ('await_status' in step) await run.awaitStatus(...step.await_status);
-    else if ('expect_running' in step) {
-      await sleep(step.expect_running);
-      if (await run.ended()) throw new Error('the program ended without waiting');
-    } else if ('expect_output' in step) {
-      const output = await run.output();
-      if (output !== text(step.expect_output)) throw new Error(`output ${JSON.stringify(output)}`);
-    } else if ('expect_focus' in step) {
-      const focus = await page.evaluate(inPage.focus);
-      if (focus !== step.expect_focus) throw new Error(`the focus is on '${focus}', not '${step.expect_focus}'`);
-    } else if ('axe' in step) await run.axe(step.axe);
-    else if ('time_stop' in step) await page.evaluate(checks.timeStop, step.time_stop);
-    else if ('expect_stop_within' in step) {
-      const elapsed = await page.evaluate(() => window.stopTime);
-      if (elapsed > step.expect_stop_within) throw new Error(`stopped after ${elapsed} ms`);
-    } else if ('expect_in_view' in step) {
-      const out = await page.evaluate(checks.outOfView, step.expect_in_view);
-      if (out.length > 0) throw new Error(`not in view: ${out.join(', ')}`);
-    } else if ('select_prompt' in step) await page.evaluate(checks.selectPrompt);
-    else if ('watch_text' in step) await page.evaluate(checks.watchText);
-    else if ('expect_no_text_changes' in step) {
-      const changes = await page.evaluate(() => window.textChanges);
-      if (changes.length > 0) throw new Error(`text changed in nodes already shown: ${changes.slice(0, 5).join('; ')}`);
-    } else if ('expect_description' in step) {
-      const description = await run.description();
-      if (description !== step.expect_description) throw new Error(`the line is described as '${description}'`);
-    } else if ('text_spacing' in step) await page.evaluate(checks.textSpacing);
-    else if ('expect_line_fits' in step) {
-      if (!(await page.evaluate(checks.lineFits))) throw new Error('the line clips its text');
-    } else if ('dispatch' in step) await page.evaluate(checks.dispatch, step.dispatch);
-    else if ('devtools' in step) {
-      const session = await page.createCDPSession();
-      for (const [method, parameters] of step.devtools) await session.send(method, parameters);
-      await session.detach();
-    } else throw new Error(`unknown step ${JSON.stringify(step)}`);
+    const name = Object.keys(step).find((key) => key in stepActions) || fail(`unknown step ${JSON.stringify(step)}`);
+    await stepActions[name](run, step[name]);
   }
-  const shown = await run.shownTyped();
-  if (shown !== run.typed) throw new Error(`shows ${JSON.stringify(shown)} as typed, not ${JSON.stringify(run.typed)}`);
+  await same(run.shownTyped(), run.typed, 'shown as typed:');
   return 'ok';
 }
 
@@ -281,7 +285,7 @@ async function siteRuns(browser, page) {
       && getComputedStyle(document.getElementById('feil')).visibility === 'visible', { polling: 20, timeout: 2000 });
     await sleep(600);  // longer than the page takes to say "Regner ..."
     if (await run.evaluate(inPage.shown, 'linje') || await run.evaluate(inPage.status, 'regner') !== '') {
-      throw new Error('the page shows the line or says that it computes');
+      fail('the page shows the line or says that it computes');
     }
   };
 
@@ -297,12 +301,11 @@ async function siteRuns(browser, page) {
   }
   // Its scripts inline, the single file cannot run under the strict policy:
   // without a script it still says so.
-  runs.push(['the single file, strict policy: the alert',
-    () => alertWithin2s(server.url('strict', 'kondensator.html')), { errorsExpected: true }]);
-  runs.push(['the single file, no worker from a blob: the alert',
-    () => alertWithin2s(server.url('inline', 'kondensator.html')), { errorsExpected: true }]);
-  runs.push(['the single file, no WebAssembly: the alert',
-    () => alertWithin2s(server.url('nowasm', 'kondensator.html')), { errorsExpected: true }]);
+  for (const [policy, what] of [['strict', 'strict policy'], ['inline', 'no worker from a blob'],
+    ['nowasm', 'no WebAssembly']]) {
+    runs.push([`the single file, ${what}: the alert`, () => alertWithin2s(server.url(policy, 'kondensator.html')),
+      { errorsExpected: true }]);
+  }
   if (browserName === 'chrome') {
     runs.push(['without JavaScript: the noscript text', async () => {
       await page.setJavaScriptEnabled(false);
@@ -310,16 +313,16 @@ async function siteRuns(browser, page) {
       const text = await page.evaluate(() => document.body.innerText);
       await page.setJavaScriptEnabled(true);
       if (!text.includes('Siden trenger JavaScript for å kjøre programmet.') || text.includes('kunne ikke starte')) {
-        throw new Error(`the page says: ${text}`);
+        fail(`the page says: ${text}`);
       }
     }]);
   }
+  // The site, loaded with its service worker in control.
+  const controlled = async () => {
+    await page.goto(server.url('strict', 'site/'));
+    await page.waitForFunction(() => navigator.serviceWorker.controller !== null, { polling: 50, timeout });
+  };
   if (browserName !== 'webkit') {
-    // Load the site, let its service worker take control, and reload it with the server gone.
-    const controlled = async () => {
-      await page.goto(server.url('strict', 'site/'));
-      await page.waitForFunction(() => navigator.serviceWorker.controller !== null, { polling: 50, timeout });
-    };
     runs.push(['offline: the site loads and runs from its cache', async () => {
       await controlled();
       server.setOffline(true);
@@ -337,14 +340,12 @@ async function siteRuns(browser, page) {
       const session = await page.createCDPSession();
       const { installabilityErrors } = await session.send('Page.getInstallabilityErrors');
       await session.detach();
-      if (installabilityErrors.length > 0) throw new Error(JSON.stringify(installabilityErrors));
+      if (installabilityErrors.length > 0) fail(JSON.stringify(installabilityErrors));
     }]);
     runs.push(['a new version takes over on the second load, and the old cache goes', async () => {
       const version = (folder) => fs.readFileSync(path.join(webBuild, folder, 'service_worker.js'), 'utf8')
         .match(/const cacheName = '([^']+)'/)[1];
-      const footer = () => page.evaluate(() => document.querySelector('footer').textContent);
-      await page.goto(server.url('strict', 'site/'));
-      await page.waitForFunction(() => navigator.serviceWorker.controller !== null, { polling: 50, timeout });
+      await controlled();
       server.publish('site', path.resolve(webBuild, 'site-next'));
       try {
         await page.reload();  // still the old version, which finds the new one
@@ -352,8 +353,8 @@ async function siteRuns(browser, page) {
         await page.waitForFunction((name) => caches.keys().then((names) => names.join() === name),
           { polling: 100, timeout }, next);
         await page.reload();
-        const shown = await footer();
-        if (!shown.includes(next.replace('kondensator-', ''))) throw new Error(`the second load shows ${shown}`);
+        const shown = await page.evaluate(() => document.querySelector('footer').textContent);
+        if (!shown.includes(next.replace('kondensator-', ''))) fail(`the second load shows ${shown}`);
       } finally {
         server.publish('site', path.resolve(webBuild, 'site'));
         await page.evaluate(() => navigator.serviceWorker.getRegistrations()
