@@ -313,24 +313,25 @@ struct Reciprocal {
     double divisor;     // s, in [0.5, 1)
     double high;        // zh
     double correction;  // w
-    std::uint64_t half_gap_scale;  // the bits of s * 2^-53
+    std::uint64_t half_gap_scale;  // the bits of s * 2^-53, less those of 1.0
 
     KONDENSATOR_FMA_PIECE static Reciprocal of(const Discharger& discharger) {
         const double c1 = std::fabs(discharger.scaled_c1());
         const double divisor = std::fabs(discharger.scaled_sum());
         const double high = 1.0 / divisor;
         const double low = std::fma(-divisor, high, 1.0) / divisor;
-        return {c1, divisor, high, c1 * low, bits(divisor * 0x1p-53)};
+        return {c1, divisor, high, c1 * low, bits(divisor * 0x1p-53) - bits(1.0)};
     }
 };
 
 // For a q of at least 2^-960: the bits of h = (g/2) s, where g is the gap
 // between q and the double x just below it. With 2^E <= x < 2^(E+1), g is
 // 2^(E-52) and h is 2^E times s * 2^-53. Multiplying by a power of two adds to
-// the exponent field, so this stays in the integer unit, away from the
+// the exponent field (here the field of x, less that of 1.0, which the scale
+// holds already), so this stays in the integer unit, away from the
 // floating-point units.
 KONDENSATOR_FMA_PIECE std::uint64_t half_gap_times_divisor(std::uint64_t q_bits, std::uint64_t half_gap_scale) {
-    return (((q_bits - 1) & kExponentField) - bits(1.0)) + half_gap_scale;
+    return ((q_bits - 1) & kExponentField) + half_gap_scale;
 }
 
 // Hands back `value` as a value the compiler knows nothing of, in a
