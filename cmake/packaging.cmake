@@ -81,6 +81,9 @@ arithmetic defines (53-bit rounding, an exponent that does not overflow).")
 set(CPACK_PACKAGE_CONTACT "kondensator <kondensator@users.noreply.c-seed-a2dd412e.example>")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
+# The folders a package holds, whatever the umask of whoever makes it.
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 set(CPACK_VERBATIM_VARIABLES ON)  # the ignore patterns below hold backslashes
 find_package(Git QUIET)
 configure_file(cmake/cpack_project_config.cmake.in CPackProjectConfig.cmake @ONLY)

@@ -59,15 +59,14 @@ add_custom_target(page ALL DEPENDS ${PROJECT_BINARY_DIR}/kondensator.html ${PROJ
 # The release, beside the other packages: the page, and the site as a zip
 # that unpacks to a folder of its own, every file with the time of the release.
 include(${PROJECT_SOURCE_DIR}/cmake/release_date.cmake)
+find_program(KONDENSATOR_BSDTAR bsdtar)
 set(site_release kondensator-${PROJECT_VERSION}-site)
 add_custom_target(package
   COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_BINARY_DIR}/kondensator.html
           ${PROJECT_BINARY_DIR}/kondensator-${PROJECT_VERSION}.html
-  COMMAND ${CMAKE_COMMAND} -E rm -rf ${PROJECT_BINARY_DIR}/${site_release}
-  COMMAND ${CMAKE_COMMAND} -E copy_directory ${PROJECT_BINARY_DIR}/site ${PROJECT_BINARY_DIR}/${site_release}
-  COMMAND ${CMAKE_COMMAND} -DFOLDER=${site_release} -DOUTPUT=${site_release}.zip -DTIME=${KONDENSATOR_RELEASE_TIME}
-          -P ${PROJECT_SOURCE_DIR}/cmake/zip_folder.cmake
-  WORKING_DIRECTORY ${PROJECT_BINARY_DIR}
+  COMMAND ${CMAKE_COMMAND} -DFOLDER=${PROJECT_BINARY_DIR}/site -DTOP=${site_release}
+          -DOUTPUT=${PROJECT_BINARY_DIR}/${site_release}.zip -DTIME=${KONDENSATOR_RELEASE_TIME}
+          -DBSDTAR=${KONDENSATOR_BSDTAR} -P ${PROJECT_SOURCE_DIR}/cmake/zip_folder.cmake
   DEPENDS page VERBATIM)
 
 # The discharge loop alone, for bench/web_bench.mjs, and the number reader
