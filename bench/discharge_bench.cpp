@@ -15,8 +15,8 @@
 #include <map>
 #include <string>
 
-#include "discharge.hpp"
-#include "discharge_kernels.hpp"
+#include "discharge/count.hpp"
+#include "discharge/loops.hpp"
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__)) && !defined(__FMA__)
 #define BENCH_FMA_TARGET __attribute__((target("fma")))

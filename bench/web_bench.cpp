@@ -3,7 +3,7 @@
 // JavaScript, under node and in a browser.
 #include <emscripten.h>
 
-#include "discharge.hpp"
+#include "discharge/count.hpp"
 
 extern "C" EMSCRIPTEN_KEEPALIVE int web_bench_count(double c1, double c2, double v1, double vend) {
     return kondensator::count_discharges(c1, c2, v1, vend).count;

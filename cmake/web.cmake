@@ -37,14 +37,14 @@ find_program(KONDENSATOR_NODE_FOR_ICONS NAMES node nodejs REQUIRED)
 set(icons ${PROJECT_BINARY_DIR}/icons)
 add_custom_command(OUTPUT ${icons}/icon.svg ${icons}/icon-192.png ${icons}/icon-512.png ${icons}/icon-maskable.png
   COMMAND ${KONDENSATOR_NODE_FOR_ICONS} ${PROJECT_SOURCE_DIR}/tools/make_web_icons.mjs
-          ${PROJECT_SOURCE_DIR}/src/windows/icon.txt ${icons}
-  DEPENDS ${PROJECT_SOURCE_DIR}/tools/make_web_icons.mjs ${PROJECT_SOURCE_DIR}/src/windows/icon.txt VERBATIM)
+          ${PROJECT_SOURCE_DIR}/src/icon/icon.txt ${icons}
+  DEPENDS ${PROJECT_SOURCE_DIR}/tools/make_web_icons.mjs ${PROJECT_SOURCE_DIR}/src/icon/icon.txt VERBATIM)
 set(web ${PROJECT_SOURCE_DIR}/src/web)
 set(page_sources ${web}/kondensator.html ${web}/kondensator.css ${web}/line_discipline.js ${web}/page_state.js
                  ${web}/console.js ${web}/worker.js ${web}/service_worker.js ${web}/manifest.json
                  ${PROJECT_SOURCE_DIR}/cmake/web_page.cmake ${icons}/icon.svg ${icons}/icon-192.png)
 set(page_variables -DSOURCE=${web} -DPROGRAM=$<TARGET_FILE:kondensator> -DVERSION=${PROJECT_VERSION} -DICONS=${icons}
-                   -DWINDOWS_ICON=${PROJECT_SOURCE_DIR}/src/windows/kondensator.ico
+                   -DWINDOWS_ICON=${PROJECT_SOURCE_DIR}/src/icon/kondensator.ico
                    -DGUIDE=${PROJECT_SOURCE_DIR}/doc/LESMEG.txt)
 add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/kondensator.html
   COMMAND ${CMAKE_COMMAND} ${page_variables} -DMODE=single -DOUTPUT=${PROJECT_BINARY_DIR}/kondensator.html

@@ -11,9 +11,9 @@
 #include <string_view>
 
 #include "dialogue.hpp"
-#include "discharge.hpp"
-#include "input_source.hpp"
-#include "number_scanner.hpp"
+#include "discharge/count.hpp"
+#include "reading/input_source.hpp"
+#include "reading/number_reader.hpp"
 
 namespace {
 

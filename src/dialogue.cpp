@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "behind_number.hpp"
-#include "input_source.hpp"
-#include "number_scanner.hpp"
+#include "reading/behind_number.hpp"
+#include "reading/input_source.hpp"
+#include "reading/number_reader.hpp"
 
 namespace kondensator {
 

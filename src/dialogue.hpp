@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <iosfwd>
 
-#include "discharge.hpp"
+#include "discharge/count.hpp"
 
 namespace kondensator {
 

@@ -4,8 +4,8 @@
 
 #include <sstream>
 
-#include "input_source.hpp"
-#include "number_scanner.hpp"
+#include "reading/input_source.hpp"
+#include "reading/number_reader.hpp"
 
 // The value read from the start of text, or NaN where no number starts there.
 extern "C" EMSCRIPTEN_KEEPALIVE double web_read_number(const char* text) {

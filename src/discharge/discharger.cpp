@@ -1,4 +1,4 @@
-#include "discharger.hpp"
+#include "discharge/discharger.hpp"
 
 #include <cmath>
 

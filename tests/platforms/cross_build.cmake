@@ -21,8 +21,7 @@ function(kondensator_cross_transcripts prefix program launcher line_end environm
     get_filename_component(name ${input} NAME_WE)
     add_test(NAME ${prefix}.transcript.${name}
       COMMAND ${CMAKE_COMMAND} -DLAUNCHER=${launcher} -DPROGRAM=${program} -DINPUT=${input}
-              -DEXPECTED=${CMAKE_CURRENT_SOURCE_DIR}/transcripts/${name}.out -DLINE_END=${line_end}
-              -P ${CMAKE_CURRENT_SOURCE_DIR}/run_transcript.cmake)
+              -DEXPECTED=${transcripts_dir}/${name}.out -DLINE_END=${line_end} -P ${run_transcript})
     set_tests_properties(${prefix}.transcript.${name} PROPERTIES ENVIRONMENT "${environment}" ${ARGN})
   endforeach()
 endfunction()

@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <random>
 
-#include "discharge.hpp"
-#include "discharge_kernels.hpp"
+#include "discharge/count.hpp"
+#include "discharge/loops.hpp"
 
 namespace {
 

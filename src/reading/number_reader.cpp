@@ -1,8 +1,8 @@
-#include "number_scanner.hpp"
+#include "reading/number_reader.hpp"
 
 #include <cstdint>
 
-#include "characters.hpp"
+#include "reading/characters.hpp"
 
 namespace kondensator {
 

@@ -1,4 +1,4 @@
-#include "decimal_number.hpp"
+#include "reading/decimal_number.hpp"
 
 #include <charconv>
 #include <cmath>

@@ -1,12 +1,12 @@
-#include "discharge.hpp"
+#include "discharge/count.hpp"
 
 #include <algorithm>
 #include <cmath>
 
-#include "discharge_bound.hpp"
-#include "discharge_kernels.hpp"
-#include "discharger.hpp"
-#include "wide_float.hpp"
+#include "discharge/bound.hpp"
+#include "discharge/loops.hpp"
+#include "discharge/discharger.hpp"
+#include "discharge/wide_float.hpp"
 
 namespace kondensator {
 

@@ -16,29 +16,29 @@ add_test(NAME web.package COMMAND ${CMAKE_COMMAND} --build ${web_build} --target
 set_tests_properties(web.package PROPERTIES FIXTURES_SETUP web_package)
 add_test(NAME web.page_is_reproducible
   COMMAND ${CMAKE_COMMAND} -DFIRST=${web_build}/kondensator.html -DSECOND=${PROJECT_BINARY_DIR}/web-again/kondensator.html
-          -P ${CMAKE_CURRENT_SOURCE_DIR}/same_bytes.cmake)
+          -P ${packaging_tests}/same_bytes.cmake)
 # The second build's site, packed with other times on its files.
 find_program(KONDENSATOR_BSDTAR bsdtar)
 add_test(NAME web.site_zip_is_reproducible
   COMMAND ${CMAKE_COMMAND} -DFIRST=${web_build}/kondensator-${PROJECT_VERSION}-site.zip
           -DFOLDER=${PROJECT_BINARY_DIR}/web-again/site -DTOP=kondensator-${PROJECT_VERSION}-site
           -DTIME=${KONDENSATOR_RELEASE_TIME} -DBSDTAR=${KONDENSATOR_BSDTAR} -DSOURCE_DIR=${PROJECT_SOURCE_DIR}
-          -P ${CMAKE_CURRENT_SOURCE_DIR}/site_zip_again.cmake)
+          -P ${packaging_tests}/site_zip_again.cmake)
 set_tests_properties(web.site_zip_is_reproducible PROPERTIES FIXTURES_REQUIRED web_package)
-add_test(NAME web.node.page_logic COMMAND ${KONDENSATOR_NODE} ${CMAKE_CURRENT_SOURCE_DIR}/web/page_logic_test.cjs
+add_test(NAME web.node.page_logic COMMAND ${KONDENSATOR_NODE} ${CMAKE_CURRENT_LIST_DIR}/page_logic_test.cjs
                                           ${PROJECT_SOURCE_DIR}/src/web)
 # Where the web build reads numbers with the C library's strtod: against
 # JavaScript's reading, which is correctly rounded too.
 add_test(NAME web.build_number_reader COMMAND ${CMAKE_COMMAND} --build ${web_build} --target web_read_number)
 set_tests_properties(web.build_number_reader PROPERTIES FIXTURES_SETUP web_read_number)
 add_test(NAME web.node.number_reader
-  COMMAND ${KONDENSATOR_NODE} ${CMAKE_CURRENT_SOURCE_DIR}/web/read_number_test.cjs ${web_build}/web_read_number.js)
+  COMMAND ${KONDENSATOR_NODE} ${CMAKE_CURRENT_LIST_DIR}/read_number_test.cjs ${web_build}/web_read_number.js)
 set_tests_properties(web.node.number_reader PROPERTIES FIXTURES_REQUIRED web_read_number)
 foreach(input ${transcripts})
   get_filename_component(name ${input} NAME_WE)
   add_test(NAME web.node.transcript.${name}
-    COMMAND ${KONDENSATOR_NODE} ${CMAKE_CURRENT_SOURCE_DIR}/web/run_transcript.cjs ${web_build}/site
-            ${input} ${CMAKE_CURRENT_SOURCE_DIR}/transcripts/${name}.out)
+    COMMAND ${KONDENSATOR_NODE} ${CMAKE_CURRENT_LIST_DIR}/run_transcript.cjs ${web_build}/site
+            ${input} ${transcripts_dir}/${name}.out)
 endforeach()
 
 # The browsers: each needs its own programs, and all need the npm packages
@@ -49,7 +49,7 @@ set_property(CACHE KONDENSATOR_BROWSER_TESTS PROPERTY STRINGS AUTO ON OFF)
 if(KONDENSATOR_BROWSER_TESTS STREQUAL "OFF")
   return()
 endif()
-set(web_tests ${CMAKE_CURRENT_SOURCE_DIR}/web)
+set(web_tests ${CMAKE_CURRENT_LIST_DIR})
 find_program(KONDENSATOR_CHROMIUM chromium)
 find_program(KONDENSATOR_FIREFOX firefox-esr)
 find_program(KONDENSATOR_WEBKITWEBDRIVER WebKitWebDriver)
@@ -68,7 +68,7 @@ math(EXPR next_patch "${PROJECT_VERSION_PATCH} + 1")
 add_test(NAME web.site_of_the_next_version
   COMMAND ${CMAKE_COMMAND} -DSOURCE=${PROJECT_SOURCE_DIR}/src/web -DPROGRAM=${web_build}/kondensator.js
           -DVERSION=${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${next_patch} -DICONS=${web_build}/icons
-          -DWINDOWS_ICON=${PROJECT_SOURCE_DIR}/src/windows/kondensator.ico -DGUIDE=${PROJECT_SOURCE_DIR}/doc/LESMEG.txt
+          -DWINDOWS_ICON=${PROJECT_SOURCE_DIR}/src/icon/kondensator.ico -DGUIDE=${PROJECT_SOURCE_DIR}/doc/LESMEG.txt
           -DMODE=site -DOUTPUT=${web_build}/site-next -P ${PROJECT_SOURCE_DIR}/cmake/web_page.cmake)
 set_tests_properties(web.site_of_the_next_version PROPERTIES FIXTURES_SETUP next_site)
 foreach(browser chromium firefox webkit)
@@ -99,7 +99,7 @@ foreach(browser chromium firefox webkit)
     continue()
   endif()
   foreach(run transcripts scenarios site)
-    set(arguments ${web_build} ${CMAKE_CURRENT_SOURCE_DIR}/transcripts ${run})
+    set(arguments ${web_build} ${transcripts_dir} ${run})
     if(browser STREQUAL "chromium")
       set(command ${KONDENSATOR_NODE} ${web_tests}/browser_test.mjs chrome ${KONDENSATOR_CHROMIUM} ${arguments})
     elseif(browser STREQUAL "firefox")

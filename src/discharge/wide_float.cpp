@@ -1,4 +1,4 @@
-#include "wide_float.hpp"
+#include "discharge/wide_float.hpp"
 
 #include <algorithm>
 #include <cfloat>

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "wide_float.hpp"
+#include "discharge/wide_float.hpp"
 
 namespace kondensator {
 

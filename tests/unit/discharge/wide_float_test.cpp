@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <random>
 
-#include "discharge.hpp"
+#include "discharge/count.hpp"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "discharge_kernels.hpp"
+#include "discharge/loops.hpp"
 
 #include <algorithm>
 #include <bit>

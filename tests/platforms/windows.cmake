@@ -20,12 +20,12 @@ kondensator_cross_transcripts(windows ${windows_build}/kondensator.exe ${KONDENS
 # into a .zip with the license and a readme for Windows.
 add_test(NAME windows.resources
   COMMAND ${CMAKE_COMMAND} -DWINDRES=${KONDENSATOR_X86_64_W64_MINGW32_WINDRES} -DEXE=${windows_build}/kondensator.exe
-          -DVERSION=${PROJECT_VERSION} -P ${CMAKE_CURRENT_SOURCE_DIR}/windows_resources_test.cmake)
+          -DVERSION=${PROJECT_VERSION} -P ${packaging_tests}/windows_resources_test.cmake)
 add_test(NAME package.windows_zip
   COMMAND ${CMAKE_COMMAND} -DBUILD=${windows_build} -DGENERATOR=ZIP
           "-DEXPECTED=-win64/kondensator.exe|-win64/LICENSE.txt|-win64/README.txt" "-DCRLF=LICENSE.txt|README.txt"
           -DBOM=README.txt
-          "-DLIST=${CMAKE_COMMAND};-E;tar;tf" -P ${CMAKE_CURRENT_SOURCE_DIR}/package_test.cmake)
+          "-DLIST=${CMAKE_COMMAND};-E;tar;tf" -P ${packaging_tests}/package_test.cmake)
 
 # The Windows Installer package, and one of an older version, installed,
 # upgraded, refused and removed under Wine in a prefix of its own.
@@ -43,7 +43,7 @@ else()
 endif()
 set(msi ${windows_build}/kondensator-${PROJECT_VERSION}-x64.msi)
 set(older_msi ${PROJECT_BINARY_DIR}/kondensator-${older}-x64.msi)
-set(msi_variables -DBUILD=${windows_build} -DICON=${PROJECT_SOURCE_DIR}/src/windows/kondensator.ico
+set(msi_variables -DBUILD=${windows_build} -DICON=${PROJECT_SOURCE_DIR}/src/icon/kondensator.ico
     -DRELEASE_TIME=${KONDENSATOR_RELEASE_TIME} -DSOURCE_DIR=${PROJECT_SOURCE_DIR} -DWIXL=${KONDENSATOR_WIXL}
     -DMSIBUILD=${KONDENSATOR_MSIBUILD} -DFAKETIME=${KONDENSATOR_FAKETIME})
 add_test(NAME package.windows_msi COMMAND ${CMAKE_COMMAND} --build ${windows_build} --target msi)
@@ -53,13 +53,13 @@ add_test(NAME package.windows_msi_older
 set_tests_properties(package.windows_msi package.windows_msi_older PROPERTIES FIXTURES_SETUP msi RESOURCE_LOCK msi)
 add_test(NAME package.windows_msi_is_reproducible
   COMMAND ${CMAKE_COMMAND} ${msi_variables} -DVERSION=${PROJECT_VERSION} -DFIRST=${msi}
-          -P ${CMAKE_CURRENT_SOURCE_DIR}/msi_again.cmake)
+          -P ${packaging_tests}/msi_again.cmake)
 add_test(NAME windows.msi_install_upgrade_remove
   COMMAND ${CMAKE_COMMAND} -DMSI=${msi} -DOLD=${older_msi} -DVERSION=${PROJECT_VERSION} -DOLD_VERSION=${older}
           -DPREFIX=${PROJECT_BINARY_DIR}/wine-msi-prefix -DWINE=${KONDENSATOR_WINE}
           -DWINESERVER=${KONDENSATOR_WINESERVER} -DMSIINFO=${KONDENSATOR_MSIINFO}
-          -DINPUT=${CMAKE_CURRENT_SOURCE_DIR}/transcripts/typical_session.in
-          -DEXPECTED=${CMAKE_CURRENT_SOURCE_DIR}/transcripts/typical_session.out
-          -P ${CMAKE_CURRENT_SOURCE_DIR}/msi_test.cmake)
+          -DINPUT=${transcripts_dir}/typical_session.in
+          -DEXPECTED=${transcripts_dir}/typical_session.out
+          -P ${packaging_tests}/msi_test.cmake)
 set_tests_properties(package.windows_msi_is_reproducible windows.msi_install_upgrade_remove
                      PROPERTIES FIXTURES_REQUIRED msi RESOURCE_LOCK msi TIMEOUT 300)

@@ -1,4 +1,4 @@
-#include "input_source.hpp"
+#include "reading/input_source.hpp"
 
 #include <string>
 

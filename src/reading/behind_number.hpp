@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "input_source.hpp"
+#include "reading/input_source.hpp"
 
 namespace kondensator {
 

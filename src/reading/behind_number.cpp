@@ -1,9 +1,9 @@
-#include "behind_number.hpp"
+#include "reading/behind_number.hpp"
 
 #include <array>
 #include <string_view>
 
-#include "characters.hpp"
+#include "reading/characters.hpp"
 
 namespace kondensator {
 

@@ -1,4 +1,4 @@
-#include "discharge_bound.hpp"
+#include "discharge/bound.hpp"
 
 #include <algorithm>
 #include <cfloat>
@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "discharger.hpp"
+#include "discharge/discharger.hpp"
 
 namespace kondensator {
 

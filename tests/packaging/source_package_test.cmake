@@ -67,7 +67,7 @@ if(stray)
     message(FATAL_ERROR "${tarball} does not hold exactly what git tracks:\n${files}\n---\n${existing}")
   endif()
 endif()
-foreach(required LICENSE README.md CMakeLists.txt .ci/run src/main.cpp src/windows/kondensator.ico
+foreach(required LICENSE README.md CMakeLists.txt .ci/run src/main.cpp src/icon/kondensator.ico
                  tests/CMakeLists.txt tests/transcripts/typical_session.in doc/kondensator.1.in
                  packaging/debian/changelog bench/discharge_bench.cpp fuzz/dialogue_fuzz.cpp)
   if(NOT required IN_LIST files)

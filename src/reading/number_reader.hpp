@@ -1,7 +1,7 @@
 #pragma once
 
-#include "decimal_number.hpp"
-#include "input_source.hpp"
+#include "reading/decimal_number.hpp"
+#include "reading/input_source.hpp"
 
 namespace kondensator {
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "discharge.hpp"
+#include "discharge/count.hpp"
 
 namespace {
 

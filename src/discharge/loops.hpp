@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "discharger.hpp"
+#include "discharge/discharger.hpp"
 
 namespace kondensator {
 

@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "number_scanner.hpp"
+#include "reading/number_reader.hpp"
 
 namespace {
 

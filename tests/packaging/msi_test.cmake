@@ -102,7 +102,7 @@ if(NOT target MATCHES "C:\\\\Program Files\\\\kondensator\\\\kondensator\\.exe")
   message(FATAL_ERROR "the Start menu entry points at '${target}'")
 endif()
 execute_process(COMMAND ${CMAKE_COMMAND} -DLAUNCHER=${WINE} -DPROGRAM=${program} -DINPUT=${INPUT}
-                        -DEXPECTED=${EXPECTED} -DLINE_END=CRLF -P ${CMAKE_CURRENT_LIST_DIR}/run_transcript.cmake
+                        -DEXPECTED=${EXPECTED} -DLINE_END=CRLF -P ${CMAKE_CURRENT_LIST_DIR}/../transcripts/run_transcript.cmake
                 RESULT_VARIABLE status)
 if(NOT status STREQUAL "0")
   message(FATAL_ERROR "the installed program does not give the transcript's output")

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <random>
 
-#include "discharge.hpp"
-#include "discharge_bound.hpp"
+#include "discharge/count.hpp"
+#include "discharge/bound.hpp"
 
 namespace {
 
