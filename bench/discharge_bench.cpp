@@ -16,13 +16,8 @@
 #include <string>
 
 #include "discharge/count.hpp"
-#include "discharge/loops.hpp"
-
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__)) && !defined(__FMA__)
-#define BENCH_FMA_TARGET __attribute__((target("fma")))
-#else
-#define BENCH_FMA_TARGET
-#endif
+#include "discharge/kernels.hpp"
+#include "platform.hpp"
 
 namespace {
 
@@ -52,7 +47,7 @@ void report_time_per_step(benchmark::State& state, std::int64_t steps) {
         static_cast<double>(steps), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
-BENCH_FMA_TARGET double multiply_fma_steps(double c1, double v, double r, double t, std::int64_t steps) {
+KONDENSATOR_FMA_TARGET double multiply_fma_steps(double c1, double v, double r, double t, std::int64_t steps) {
     for (std::int64_t i = 0; i < steps; ++i) v = std::fma(c1 * v, r, t);
     return v;
 }
@@ -60,13 +55,13 @@ BENCH_FMA_TARGET double multiply_fma_steps(double c1, double v, double r, double
 // The chain of a subnormal discharge: the product of the voltage's grid
 // value x - 1, the quotient, and the rounding onto the grid, x = q + 1. Here
 // x goes to 1.5 and stays there, well inside the normal range.
-BENCH_FMA_TARGET double fma_fma_add_steps(double a, double x, double r, double t, double one, std::int64_t steps) {
+KONDENSATOR_FMA_TARGET double fma_fma_add_steps(double a, double x, double r, double t, double one, std::int64_t steps) {
     for (std::int64_t i = 0; i < steps; ++i) x = std::fma(std::fma(a, x, -a), r, t) + one;
     return x;
 }
 
 void subnormal_floor_loop(benchmark::State& state, const Input& input) {
-    if (!kondensator::fma_discharges_available()) {
+    if (!kondensator::fma_in_hardware()) {
         state.SkipWithError("no FMA on this processor");
         return;
     }
@@ -78,7 +73,7 @@ void subnormal_floor_loop(benchmark::State& state, const Input& input) {
 }
 
 void floor_loop(benchmark::State& state, const Input& input) {
-    if (!kondensator::fma_discharges_available()) {
+    if (!kondensator::fma_in_hardware()) {
         state.SkipWithError("no FMA on this processor");
         return;
     }

@@ -91,7 +91,7 @@ for compiler in g++ clang++; do
   cmake -S "$source_dir" -B "$build" -DCMAKE_CXX_COMPILER="$compiler" -DCMAKE_BUILD_TYPE=Release \
     -DKONDENSATOR_TESTS=OFF -DKONDENSATOR_BENCHMARKS=OFF >/dev/null
   cmake --build "$build" --target kondensator_core >/dev/null
-  objdump -d --no-show-raw-insn -C "$build/CMakeFiles/kondensator_core.dir/src/discharge/loops.cpp.o" \
+  objdump -d --no-show-raw-insn -C "$build/CMakeFiles/kondensator_core.dir/src/discharge/fma_loop.cpp.o" \
     > "$work/$name.dis"
   for domain in ScaledDomain SubnormalDomain; do
     awk -v loop="run_fma_segment<.*$domain>" '$0 ~ "^[0-9a-f]+ <.*" loop { found = 1; next } found && /^$/ { exit } found' \

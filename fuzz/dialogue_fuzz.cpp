@@ -12,6 +12,7 @@
 
 #include "dialogue.hpp"
 #include "discharge/count.hpp"
+#include "discharge/kernels.hpp"
 #include "reading/input_source.hpp"
 #include "reading/number_reader.hpp"
 

@@ -58,41 +58,31 @@ std::string unknown(std::string_view name, std::string_view why) {
 }
 
 // What the result line says of a value that could not be read. What stopped
-// the read is still the next in the input. Right behind the previous value's
-// number, or after blanks on its line where it is a unit or an SI prefix, it
-// is a mistake in that value as it was typed: a decimal comma, a unit, a
-// stray letter.
+// the read is still the next in the input: on the line of the previous
+// value, it may be a mistake in that value as it was typed.
 std::string unread_value_text(const Question* previous, const Question& question, const ReadResult& read,
                               InputSource& input) {
     if (read.status == ScanStatus::missing) return unknown(question.name, "mangler");
     if (previous != nullptr && read.skipped != Skipped::lines) {
-        const Trailer trailer = trailer_ahead(input);
-        if (read.skipped == Skipped::nothing) {
-            return unknown(previous->name, trailer_mistake(trailer, Placement::right_behind));
-        }
-        const Behind kind = trailer.kind;
-        if (kind == Behind::si_prefix || kind == Behind::micro_sign || kind == Behind::unit) {
-            return unknown(previous->name, trailer_mistake(trailer, Placement::after_blanks));
+        const Placement placement = read.skipped == Skipped::nothing ? Placement::right_behind : Placement::after_blanks;
+        if (auto why = mistake_behind(trailer_ahead(input), placement, ValueRole::before_failed_read)) {
+            return unknown(previous->name, *why);
         }
     }
     return unknown(question.name, "er ikke et tall");
 }
 
-// Behind the final value, a unit or any other character leaves the number as
-// it was read, but a decimal comma or an SI prefix would make it another
-// number than the one typed: that value is not known. Blanks behind the value
-// are consumed; the closing wait discards its line anyway.
+// What stands behind the final value, on its line. Blanks behind it are
+// consumed; the closing wait discards its line anyway.
 std::optional<std::string> final_value_mistake(const Question& question, InputSource& input) {
     Placement placement = Placement::right_behind;
     while (input.peek() == ' ' || input.peek() == '\t') {
         input.take();
         placement = Placement::after_blanks;
     }
-    const Trailer trailer = trailer_ahead(input);
-    const bool changes_value = trailer.kind == Behind::si_prefix || trailer.kind == Behind::micro_sign ||
-                               (trailer.kind == Behind::decimal_comma && placement == Placement::right_behind);
-    if (!changes_value) return std::nullopt;
-    return unknown(question.name, trailer_mistake(trailer, placement));
+    const auto why = mistake_behind(trailer_ahead(input), placement, ValueRole::final_value);
+    if (!why) return std::nullopt;
+    return unknown(question.name, *why);
 }
 
 // Up to and including the line feed that ends the current line, or to the end

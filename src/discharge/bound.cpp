@@ -4,19 +4,17 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 
 #include "discharge/discharger.hpp"
+#include "discharge/wide_float.hpp"
+#include "discharge/window.hpp"
+#include "platform.hpp"
 
 namespace kondensator {
 
 namespace {
 
 constexpr double kUnitRoundoff = 0x1p-53;
-
-// The spacing of the subnormals; half of it is the most that rounding a
-// subnormal result onto their grid can move it.
-constexpr double kGrid = 0x1p-1074;
 
 // Far above the error of evaluating the tests below, and still small enough
 // to leave only inputs within a few discharges of the limit undecided.
@@ -102,20 +100,10 @@ constexpr double kNearOne = 0x1p-40;
 
 double up(double x) { return x * (1 + 0x1p-48); }
 
-std::uint64_t bits_of(double x) {
-    std::uint64_t b;
-    std::memcpy(&b, &x, sizeof b);
-    return b;
-}
-
 // The significand in [1, 2) of a positive normal double, from its bits.
 double significand(std::uint64_t x_bits) {
     constexpr std::uint64_t kFraction = (std::uint64_t{1} << 52) - 1;
-    const std::uint64_t one = 0x3ff0000000000000;
-    double x = 0;
-    const std::uint64_t b = (x_bits & kFraction) | one;
-    std::memcpy(&x, &b, sizeof x);
-    return x;
+    return from_bits((x_bits & kFraction) | bits(1.0));
 }
 
 bool is_power_of_two(double x) {
@@ -247,10 +235,14 @@ bool ratios_prove_limit_reached(double a, double s, bool flips, double v1, doubl
     if (!(l >= 4 * kUnitRoundoff)) {
         return false;
     }
-    const bool negative_swings = flips || v1 < 0;
     const double budget = limit * (l + 3 * kUnitRoundoff) + kMargin;
     const double y = l - 3 * kUnitRoundoff;
-    const double b = kGrid * (0.5 * (1 + y) / y * kSlack) + kGrid;
+    const double b = kSubnormalSpacing * (0.5 * (1 + y) / y * kSlack) + kSubnormalSpacing;
+    // L and H below: where every sign the voltage takes stays at or above vend.
+    const auto window = Swings::of(v1, flips).at_or_above(vend, {b, DBL_MAX});
+    if (!window) {
+        return false;
+    }
 
     if (a < s) {
         const bool flips_from_positive = flips && v1 > 0;
@@ -258,11 +250,9 @@ bool ratios_prove_limit_reached(double a, double s, bool flips, double v1, doubl
             !(-vend >= 0x1p-1000 && std::log(x0) - l + 3 * kUnitRoundoff + kMargin <= std::log(-vend))) {
             return false;
         }
-        const double lowest = !negative_swings && vend > 0 ? std::max(vend, b) : b;
-        return budget <= std::log(x0 + b) - std::log(lowest + b);
+        return budget <= std::log(x0 + b) - std::log(window->lowest + b);
     }
-    const double highest = negative_swings ? std::min(-vend, DBL_MAX) : DBL_MAX;
-    return x0 > b && budget <= std::log(highest) - std::log(x0 + b);
+    return x0 > b && budget <= std::log(window->highest) - std::log(x0 + b);
 }
 
 bool doubles_passed_prove_limit_reached(double a, double s, bool flips, double v1, double vend,
@@ -270,16 +260,13 @@ bool doubles_passed_prove_limit_reached(double a, double s, bool flips, double v
     if (!(std::fabs(s - a) <= kNearOne * s)) {
         return false;
     }
-    double lowest = DBL_MIN * (1 + 0x1p-38);
-    double highest = DBL_MAX * (1 - 0x1p-38);
-    if ((flips || v1 > 0) && vend > 0) lowest = std::max(lowest, vend);
-    if (flips || v1 < 0) highest = std::min(highest, -vend);
+    const auto window = Swings::of(v1, flips).at_or_above(vend, {DBL_MIN * (1 + 0x1p-38), DBL_MAX * (1 - 0x1p-38)});
     const double x0 = std::fabs(v1);
-    if (!(lowest <= x0 && x0 <= highest)) {
+    if (!window || !(window->lowest <= x0 && x0 <= window->highest)) {
         return false;
     }
     const Moves moves(a, s);
-    const auto passed = fewest_discharges(moves, bits_of(x0), bits_of(moves.grows() ? highest : lowest),
+    const auto passed = fewest_discharges(moves, bits(x0), bits(moves.grows() ? window->highest : window->lowest),
                                           static_cast<std::uint64_t>(limit));
     return passed > static_cast<std::uint64_t>(limit);
 }

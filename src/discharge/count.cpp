@@ -4,9 +4,11 @@
 #include <cmath>
 
 #include "discharge/bound.hpp"
-#include "discharge/loops.hpp"
 #include "discharge/discharger.hpp"
+#include "discharge/kernels.hpp"
+#include "discharge/loops.hpp"
 #include "discharge/wide_float.hpp"
+#include "platform.hpp"
 
 namespace kondensator {
 
@@ -35,13 +37,8 @@ LoopState run_fast_discharges(LoopState state, const Discharger& discharger, dou
 
 }  // namespace
 
-double discharge(double c1, double v1, double c2, double v2) noexcept {
-    const auto wide = WideFloat::from_double;
-    return ((wide(c1) * wide(v1) + wide(c2) * wide(v2)) / (wide(c1) + wide(c2))).to_double();
-}
-
 DischargeKernel fastest_discharge_kernel() noexcept {
-    return fma_discharges_available() ? DischargeKernel::fma : DischargeKernel::plain;
+    return fma_in_hardware() ? DischargeKernel::fma : DischargeKernel::plain;
 }
 
 // Each discharge depends on the voltage alone, through a monotonic function
@@ -55,7 +52,7 @@ DischargeKernel fastest_discharge_kernel() noexcept {
 DischargeRun run_discharges(double c1, double c2, double v1, double vend, std::int32_t limit,
                             DischargeKernel kernel) noexcept {
     const Discharger discharger(c1, c2);
-    if (kernel == DischargeKernel::fma && !fma_discharges_available()) {
+    if (kernel == DischargeKernel::fma && !fma_in_hardware()) {
         kernel = DischargeKernel::plain;
     }
     LoopState state{v1, NAN, 0};

@@ -26,7 +26,6 @@ Discharger::Discharger(double c1, double c2) noexcept
     }
     scaled_c1_ = std::ldexp(c1_.significand(), exponent);
     scaled_sum_ = sum_.significand();
-    has_scaled_operands_ = true;
 }
 
 }  // namespace kondensator

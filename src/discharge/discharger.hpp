@@ -27,23 +27,22 @@ public:
     // product). Without such a pair (a capacitance that is zero, infinite or
     // not a number, or a ratio beyond the double range) only the exact step
     // discharges.
-    [[nodiscard]] bool has_scaled_operands() const noexcept { return has_scaled_operands_; }
+    [[nodiscard]] bool has_scaled_operands() const noexcept { return scaled_c1_ != 0.0; }
     [[nodiscard]] double scaled_c1() const noexcept { return scaled_c1_; }
     [[nodiscard]] double scaled_sum() const noexcept { return scaled_sum_; }
 
     // Whether c1 / (c1 + c2) > 0 with scaled operands: then every discharge
     // keeps the sign of the voltage and is a monotonic function of it.
     [[nodiscard]] bool keeps_sign() const noexcept {
-        return has_scaled_operands_ && std::signbit(scaled_c1_) == std::signbit(scaled_sum_);
+        return has_scaled_operands() && std::signbit(scaled_c1_) == std::signbit(scaled_sum_);
     }
 
 private:
     WideFloat c1_;
     WideFloat charge2_;
     WideFloat sum_;
-    double scaled_c1_ = 0.0;
+    double scaled_c1_ = 0.0;  // a normal double where there are scaled operands, and 0 where there are none
     double scaled_sum_ = 1.0;
-    bool has_scaled_operands_ = false;
 };
 
 }  // namespace kondensator

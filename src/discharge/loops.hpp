@@ -25,14 +25,10 @@ struct LoopState {
 [[nodiscard]] LoopState run_plain_discharges(LoopState state, const Discharger& discharger, double vend,
                                              std::int32_t limit) noexcept;
 
-// Whether this processor has a fused multiply-add in hardware, which the FMA
-// loop needs.
-[[nodiscard]] bool fma_discharges_available() noexcept;
-
 // Replaces the divide by a multiply and an FMA with a prepared reciprocal and
 // proves every quotient with a second FMA; runs for voltages of either sign,
 // normal or subnormal, whether or not the sign flips at every discharge.
-// Only where fma_discharges_available().
+// Only where fma_in_hardware() (platform.hpp).
 [[nodiscard]] LoopState run_fma_discharges(LoopState state, const Discharger& discharger, double vend,
                                            std::int32_t limit) noexcept;
 

@@ -3,23 +3,10 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
-#include <limits>
+
+#include "platform.hpp"  // binary64 arithmetic, rounded once
 
 namespace kondensator {
-
-// Everything here, and the plain double path of the discharge loop, needs each
-// double operation rounded once to binary64, with no wider intermediates.
-static_assert(std::numeric_limits<double>::is_iec559 && FLT_EVAL_METHOD == 0,
-              "double arithmetic must be IEEE binary64 without excess precision");
-#ifdef __FAST_MATH__
-#error "the discharge arithmetic is exact only without -ffast-math"
-#endif
-
-namespace {
-
-constexpr int kSubnormalQuantumExponent = -1074;  // spacing of the subnormals
-
-}  // namespace
 
 WideFloat WideFloat::normalized(double x, int exponent) noexcept {
     if (x == 0.0 || !std::isfinite(x)) {
@@ -49,8 +36,8 @@ double WideFloat::to_double() const noexcept {
     // Subnormal: count the result in units of the smallest subnormal, round
     // that count to an integer (ties to even), and scale back. Both scalings
     // are exact whenever the count could round to anything but zero.
-    const double units = std::ldexp(significand_, exponent_ - kSubnormalQuantumExponent);
-    return std::ldexp(std::nearbyint(units), kSubnormalQuantumExponent);
+    const double units = std::ldexp(significand_, exponent_ - kSubnormalSpacingExponent);
+    return std::ldexp(std::nearbyint(units), kSubnormalSpacingExponent);
 }
 
 // The significands lie in [0.5, 1), so their product lies in [0.25, 1) and

@@ -13,6 +13,11 @@
 
 namespace kondensator {
 
+// The spacing of the subnormal doubles, 2^-1074: the grid onto which the
+// double format rounds a result below the normal range once more.
+inline constexpr int kSubnormalSpacingExponent = -1074;
+inline constexpr double kSubnormalSpacing = 0x1p-1074;
+
 class WideFloat {
 public:
     // Exponents of the double format, for values written as m * 2^e with

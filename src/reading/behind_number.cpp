@@ -63,6 +63,10 @@ Trailer trailer_ahead(InputSource& input) {
     return {Behind::printable, letter};
 }
 
+namespace {
+
+// What is wrong with a number that has the trailer behind it. Not for
+// Behind::nothing.
 std::string trailer_mistake(Trailer trailer, Placement placement) {
     const std::string where = placement == Placement::right_behind ? "rett etter tallet" : "etter tallet";
     const std::string quoted = std::string("'") + trailer.letter + "'";
@@ -87,6 +91,25 @@ std::string trailer_mistake(Trailer trailer, Placement placement) {
             break;
     }
     return "har et ukjent tegn " + where;
+}
+
+bool makes_another_number(Behind kind, Placement placement) {
+    return kind == Behind::si_prefix || kind == Behind::micro_sign ||
+           (kind == Behind::decimal_comma && placement == Placement::right_behind);
+}
+
+bool stops_the_next_read(Behind kind, Placement placement) {
+    if (placement == Placement::right_behind) return kind != Behind::nothing;
+    return kind == Behind::si_prefix || kind == Behind::micro_sign || kind == Behind::unit;
+}
+
+}  // namespace
+
+std::optional<std::string> mistake_behind(Trailer trailer, Placement placement, ValueRole role) {
+    const bool mistake = role == ValueRole::final_value ? makes_another_number(trailer.kind, placement)
+                                                        : stops_the_next_read(trailer.kind, placement);
+    if (!mistake) return std::nullopt;
+    return trailer_mistake(trailer, placement);
 }
 
 }  // namespace kondensator

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "reading/input_source.hpp"
@@ -33,9 +34,19 @@ enum class Placement {
     after_blanks,  // blanks or tabs between them, on the same line
 };
 
-// What is wrong with a number that has the trailer behind it, as the result
-// line says it after the value's name: "har 'u' rett etter tallet; bruk e-6
-// for mikro". Not for Behind::nothing.
-[[nodiscard]] std::string trailer_mistake(Trailer trailer, Placement placement);
+// Where the value with the trailer behind it stands in the dialogue.
+enum class ValueRole {
+    before_failed_read,  // the next value could not be read: the trailer stopped it
+    final_value,         // nothing more is read as a number
+};
+
+// Whether the trailer makes the number a mistake, and if so what the result
+// line says of it after the value's name: "har 'u' rett etter tallet; bruk
+// e-6 for mikro". Where a read failed, anything right behind the number is a
+// mistake in it, and after blanks a unit or a prefix. Behind the final value,
+// where nothing more is read, only what would make it another number than
+// the one typed: a prefix, or a decimal comma right behind it; a unit or
+// anything else leaves it as it is.
+[[nodiscard]] std::optional<std::string> mistake_behind(Trailer trailer, Placement placement, ValueRole role);
 
 }  // namespace kondensator

@@ -4,7 +4,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <system_error>
-#include <version>
+
+#include "platform.hpp"
 
 namespace kondensator {
 
@@ -20,7 +21,7 @@ double with_sign(bool negative, double magnitude) { return negative ? -magnitude
 // The double nearest to digits and a decimal exponent, such as "123e-5",
 // ties to even; `beyond` where that lies beyond the double range.
 double correctly_rounded(const std::string& text, [[maybe_unused]] double beyond) {
-#if defined(__cpp_lib_to_chars)
+#if defined(KONDENSATOR_DOUBLE_FROM_CHARS)
     double magnitude = 0.0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), magnitude);
     return error == std::errc::result_out_of_range ? beyond : magnitude;

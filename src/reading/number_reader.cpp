@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "reading/characters.hpp"
+#include "reading/decimal_number.hpp"
 
 namespace kondensator {
 
@@ -79,10 +80,10 @@ std::int64_t scan_exponent(InputSource& input) {
     return negative ? -exponent : exponent;
 }
 
-}  // namespace
-
-ScanResult scan_number(InputSource& input) {
-    ScanResult result{ScanStatus::ok, {}, Skipped::nothing};
+// Scanning, apart from converting: the number as it was written, into
+// `number`. The result's value is left for the conversion.
+ReadResult scan_number(InputSource& input, DecimalNumber& number) {
+    ReadResult result{ScanStatus::ok, 0.0, Skipped::nothing};
     while (is_space(input.peek())) {
         const int c = input.take();
         if (c != ' ' && c != '\t') {
@@ -102,18 +103,21 @@ ScanResult scan_number(InputSource& input) {
         result.status = ScanStatus::not_a_number;
         return result;
     }
-    if (has_sign) result.number.negative = input.take() == '-';
-    scan_mantissa(input, result.number);
+    if (has_sign) number.negative = input.take() == '-';
+    scan_mantissa(input, number);
     if (exponent_follows(input)) {
-        result.number.exponent = saturating_step(result.number.exponent, scan_exponent(input));
+        number.exponent = saturating_step(number.exponent, scan_exponent(input));
     }
     return result;
 }
 
+}  // namespace
+
 ReadResult read_number(InputSource& input) {
-    const ScanResult scanned = scan_number(input);
-    return {scanned.status, scanned.status == ScanStatus::ok ? to_double(scanned.number) : 0.0,
-            scanned.skipped};
+    DecimalNumber number;
+    ReadResult result = scan_number(input, number);
+    if (result.status == ScanStatus::ok) result.value = to_double(number);
+    return result;
 }
 
 }  // namespace kondensator

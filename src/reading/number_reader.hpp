@@ -1,6 +1,5 @@
 #pragma once
 
-#include "reading/decimal_number.hpp"
 #include "reading/input_source.hpp"
 
 namespace kondensator {
@@ -18,22 +17,15 @@ enum class Skipped {
     lines,   // a line end, or other white space that may stand for one
 };
 
-struct ScanResult {
-    ScanStatus status;
-    DecimalNumber number;  // meaningful when status is ok
-    Skipped skipped;
-};
-
 // Skips white space (blank, tab, line feed, vertical tab, form feed, carriage
-// return) and scans one number: an optional sign, decimal digits with at most
+// return) and reads one number: an optional sign, decimal digits with at most
 // one full stop (at least one digit), and an optional exponent, e or E with an
-// optional sign and at least one digit. An e that no digit follows is not part
-// of the number and stays in the input, as does the first character that
-// cannot continue the number. A failed scan consumes only the white space.
-// Memory stays bounded however long the number is.
-[[nodiscard]] ScanResult scan_number(InputSource& input);
-
-// scan_number followed by to_double.
+// optional sign and at least one digit, as the double nearest to it, ties to
+// even (beyond the double range an infinity, below it a zero, of its sign).
+// An e that no digit follows is not part of the number and stays in the
+// input, as does the first character that cannot continue the number. A
+// failed read consumes only the white space. Memory stays bounded however
+// long the number is.
 struct ReadResult {
     ScanStatus status;
     double value;  // meaningful when status is ok

@@ -7,8 +7,9 @@
 #include <cstdint>
 #include <random>
 
-#include "discharge/count.hpp"
 #include "discharge/bound.hpp"
+#include "discharge/count.hpp"
+#include "discharge/kernels.hpp"
 
 namespace {
 

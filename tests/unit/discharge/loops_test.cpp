@@ -9,7 +9,9 @@
 #include <random>
 
 #include "discharge/count.hpp"
+#include "discharge/kernels.hpp"
 #include "discharge/loops.hpp"
+#include "platform.hpp"
 
 namespace {
 
@@ -19,7 +21,7 @@ using kondensator::run_discharges;
 std::uint64_t bits(double x) { return std::bit_cast<std::uint64_t>(x); }
 
 TEST(DischargeKernels, LongOrbitsAgreeWithTheExactStep) {
-    if (!kondensator::fma_discharges_available()) {
+    if (!kondensator::fma_in_hardware()) {
         std::cout << "no FMA on this processor: the FMA loop runs as the plain loop\n";
     }
     struct Orbit { double c1, c2, v1, vend; };
@@ -98,7 +100,7 @@ TEST(DischargeKernels, RandomOrbitsThroughTheSubnormalsAgreeWithTheExactStep) {
 // at a voltage that discharges to v: a refusal there must leave the state of
 // the discharge before, though the loop has the next one under way.
 TEST(DischargeKernels, QuotientsNearMidpointsAreRefusedOrExact) {
-    if (!kondensator::fma_discharges_available()) GTEST_SKIP() << "no FMA on this processor";
+    if (!kondensator::fma_in_hardware()) GTEST_SKIP() << "no FMA on this processor";
     std::mt19937_64 random(42);
     int refused = 0;
     for (int i = 0; i < 20'000; ++i) {
@@ -148,7 +150,7 @@ TEST(DischargeKernels, FastLoopsCarryOutTheDischarges) {
     };
     for (const Input& in : inputs) {
         SCOPED_TRACE(testing::Message() << in.c1 << ", " << in.c2 << ", " << in.v1 << ", " << in.vend);
-        if (kondensator::fma_discharges_available()) {
+        if (kondensator::fma_in_hardware()) {
             EXPECT_LE(run_discharges(in.c1, in.c2, in.v1, in.vend, 1'000'000, DischargeKernel::fma).exact_steps, 2);
         }
         EXPECT_LE(run_discharges(in.c1, in.c2, in.v1, in.vend, 1'000'000, DischargeKernel::plain).exact_steps, 2);
