@@ -1,7 +1,9 @@
 # What one `cmake --install` wrote into its prefix, kept in the build folder
 # so that the uninstall can take away exactly that. cpack and the package
 # tests install too, into prefixes of their own: each prefix has its own
-# record, and only the last install into a prefix counts for it.
+# record, and only the last install into a prefix counts for it. CMake's own
+# install_manifest.txt would not do: every cpack run writes it over with the
+# files of its own staging folder, and it names no folder an install created.
 #
 # A record holds a line "folder PATH" for each folder the install created and
 # a line "file PATH" for each file it wrote, PATH relative to the prefix.

@@ -19,26 +19,22 @@ foreach(variable BUILD OUTPUT ICON VERSION RELEASE_TIME WIXL MSIBUILD FAKETIME S
     message(FATAL_ERROR "msi.cmake needs -D${variable}=...")
   endif()
 endforeach()
-set(upgrade_code 8646254D-724D-4743-9333-F30ECFD37A91)  # as in the WiX source
+# Shared by every version, so that each replaces the one before; the codes
+# of a version are derived from it.
+set(MSI_UPGRADE_CODE 8646254D-724D-4743-9333-F30ECFD37A91)
 
-function(run)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE log ERROR_VARIABLE log)
-  # wixl reports features it does not implement (none of which the package
-  # uses) and GLib warnings on standard error; only its status counts.
-  if(NOT status STREQUAL "0")
-    string(REPLACE ";" " " command "${ARGN}")
-    message(FATAL_ERROR "${command} failed (${status}):\n${log}")
-  endif()
-endfunction()
+# wixl reports features it does not implement (none of which the package
+# uses) and GLib warnings on standard error; only its status counts.
+include(${CMAKE_CURRENT_LIST_DIR}/run.cmake)
 
 # strip gives the program the time SOURCE_DATE_EPOCH names, or the time it runs.
 set(ENV{SOURCE_DATE_EPOCH} ${RELEASE_TIME})
 set(stage ${OUTPUT}.files)
 file(REMOVE_RECURSE ${stage})
-run(${CMAKE_COMMAND} --install ${BUILD} --prefix ${stage} --strip)
+kondensator_run(${CMAKE_COMMAND} --install ${BUILD} --prefix ${stage} --strip)
 file(COPY ${ICON} DESTINATION ${stage})
 set(files kondensator.exe LICENSE.txt README.txt kondensator.ico)
-run(touch -d @${RELEASE_TIME} ${files} WORKING_DIRECTORY ${stage})
+kondensator_run(touch -d @${RELEASE_TIME} ${files} WORKING_DIRECTORY ${stage})
 foreach(file ${files})
   if(NOT EXISTS ${stage}/${file})
     message(FATAL_ERROR "${stage}/${file} is missing")
@@ -46,26 +42,22 @@ foreach(file ${files})
 endforeach()
 
 set(MSI_VERSION ${VERSION})
-string(UUID MSI_PRODUCT_CODE NAMESPACE ${upgrade_code} NAME "product ${VERSION}" TYPE SHA1 UPPER)
+string(UUID MSI_PRODUCT_CODE NAMESPACE ${MSI_UPGRADE_CODE} NAME "product ${VERSION}" TYPE SHA1 UPPER)
 configure_file(${SOURCE_DIR}/packaging/windows/kondensator.wxs.in ${stage}/kondensator.wxs @ONLY)
 set(contents "${VERSION}")
 foreach(file ${files} kondensator.wxs)
   file(SHA256 ${stage}/${file} hash)
   string(APPEND contents " ${hash}")
 endforeach()
-string(UUID package_code NAMESPACE ${upgrade_code} NAME "package ${contents}" TYPE SHA1 UPPER)
+string(UUID package_code NAMESPACE ${MSI_UPGRADE_CODE} NAME "package ${contents}" TYPE SHA1 UPPER)
 
 # The release time as faketime takes it, in UTC (string(TIMESTAMP) formats
 # the time SOURCE_DATE_EPOCH names).
 string(TIMESTAMP time "%Y-%m-%d %H:%M:%S" UTC)
 
 file(REMOVE ${OUTPUT})
-execute_process(COMMAND ${CMAKE_COMMAND} -E env TZ=UTC ${FAKETIME} "${time}"
-                        ${WIXL} --arch x64 --output ${OUTPUT} kondensator.wxs
-                WORKING_DIRECTORY ${stage} RESULT_VARIABLE status OUTPUT_VARIABLE log ERROR_VARIABLE log)
-if(NOT status STREQUAL "0" OR NOT EXISTS ${OUTPUT})
-  message(FATAL_ERROR "wixl failed (${status}):\n${log}")
-endif()
+kondensator_run(${CMAKE_COMMAND} -E env TZ=UTC ${FAKETIME} "${time}" ${WIXL} --arch x64 --output ${OUTPUT} kondensator.wxs
+                WORKING_DIRECTORY ${stage})
 execute_process(COMMAND ${MSIBUILD} ${OUTPUT} -s "Kondensator ${VERSION}" "The kondensator authors" "x64;1044"
                         "{${package_code}}"
                 RESULT_VARIABLE status OUTPUT_VARIABLE log ERROR_VARIABLE log)

@@ -45,7 +45,7 @@ set(page_sources ${web}/kondensator.html ${web}/kondensator.css ${web}/line_disc
                  ${PROJECT_SOURCE_DIR}/cmake/web_page.cmake ${icons}/icon.svg ${icons}/icon-192.png)
 set(page_variables -DSOURCE=${web} -DPROGRAM=$<TARGET_FILE:kondensator> -DVERSION=${PROJECT_VERSION} -DICONS=${icons}
                    -DWINDOWS_ICON=${PROJECT_SOURCE_DIR}/src/icon/kondensator.ico
-                   -DGUIDE=${PROJECT_SOURCE_DIR}/doc/LESMEG.txt)
+                   -DGUIDE=${PROJECT_SOURCE_DIR}/doc/LESMEG.txt.in)
 add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/kondensator.html
   COMMAND ${CMAKE_COMMAND} ${page_variables} -DMODE=single -DOUTPUT=${PROJECT_BINARY_DIR}/kondensator.html
           -P ${PROJECT_SOURCE_DIR}/cmake/web_page.cmake
@@ -53,7 +53,7 @@ add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/kondensator.html
 add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/site/index.html
   COMMAND ${CMAKE_COMMAND} ${page_variables} -DMODE=site -DOUTPUT=${PROJECT_BINARY_DIR}/site
           -P ${PROJECT_SOURCE_DIR}/cmake/web_page.cmake
-  DEPENDS kondensator ${page_sources} ${PROJECT_SOURCE_DIR}/doc/LESMEG.txt VERBATIM)
+  DEPENDS kondensator ${page_sources} ${PROJECT_SOURCE_DIR}/doc/LESMEG.txt.in VERBATIM)
 add_custom_target(page ALL DEPENDS ${PROJECT_BINARY_DIR}/kondensator.html ${PROJECT_BINARY_DIR}/site/index.html)
 
 # The release, beside the other packages: the page, and the site as a zip

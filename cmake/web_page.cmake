@@ -89,7 +89,7 @@ file(COPY ${PROGRAM} DESTINATION ${OUTPUT})
 file(COPY ${ICONS}/icon.svg ${ICONS}/icon-192.png ${ICONS}/icon-512.png ${ICONS}/icon-maskable.png
      DESTINATION ${OUTPUT})
 configure_file(${WINDOWS_ICON} ${OUTPUT}/favicon.ico COPYONLY)
-configure_file(${GUIDE} ${OUTPUT}/LESMEG.txt COPYONLY)
+configure_file(${GUIDE} ${OUTPUT}/LESMEG.txt @ONLY)  # with the version in the file names
 # The service worker keeps every file, and the folder's own address.
 list(TRANSFORM site_files PREPEND "'./" OUTPUT_VARIABLE cached)
 list(TRANSFORM cached APPEND "'")

@@ -15,15 +15,14 @@
 #include "discharge/kernels.hpp"
 #include "reading/input_source.hpp"
 #include "reading/number_reader.hpp"
+#include "transcript.hpp"
 
 namespace {
 
 constexpr std::int32_t kDischargeLimit = 1000;  // no input runs long
 
-constexpr std::string_view kPrompts =
-    "Kapasitans kondensator 1 [F]: Kapasitans kondensator 2 [F]: "
-    "Spenning kondensator 1 [V]: Sluttspenning [V]: Antall ganger nedladet: ";
-constexpr std::string_view kClosing = "\nTrykk en tast...";
+const std::string kPrompts = transcript::kAllPrompts + transcript::kResultLabel;
+const std::string& kClosing = transcript::kClosing;
 
 bool is_count(std::string_view text) {
     if (text.empty() || text.size() > 4 || (text.size() > 1 && text[0] == '0')) return false;

@@ -1,39 +1,17 @@
 // Makes the Windows icon file from its text grid:
 //   make_icon icon.txt kondensator.ico
-// The grid holds 32 rows of 32 characters (lines starting with # are comments):
-// a hexadecimal digit is an index into the standard 16-colour palette, a full
-// stop a transparent pixel. The icon holds one 32 x 32 image at 4 bits per pixel.
-#include <array>
+// The grid (icon_grid.hpp) holds 32 rows of 32 pixels and the palette of 16
+// colours. The icon holds one 32 x 32 image at 4 bits per pixel.
 #include <cstdint>
 #include <fstream>
 #include <iostream>
 #include <string>
-#include <vector>
+
+#include "icon_grid.hpp"
 
 namespace {
 
-constexpr int kSize = 32;
-
-// The standard 16-colour palette, as red, green, blue.
-constexpr std::array<std::uint32_t, 16> kPalette = {
-    0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC0C0C0,
-    0x808080, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF};
-
-std::vector<std::string> read_grid(std::istream& in) {
-    std::vector<std::string> rows;
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line[0] != '#') rows.push_back(line);
-    }
-    return rows;
-}
-
-bool valid(const std::vector<std::string>& rows) {
-    if (rows.size() != kSize) return false;
-    for (const std::string& row : rows) {
-        if (row.size() != kSize || row.find_first_not_of("0123456789ABCDEF.") != std::string::npos) return false;
-    }
-    return true;
-}
+using icon::kSize;
 
 class LittleEndian {
 public:
@@ -43,9 +21,9 @@ public:
     std::string bytes;
 };
 
-int pixel(char c) { return c == '.' ? 0 : (c <= '9' ? c - '0' : c - 'A' + 10); }
-
-std::string icon_file(const std::vector<std::string>& rows) {
+std::string icon_file(const icon::Grid& grid) {
+    const auto& rows = grid.rows;
+    const auto pixel = icon::pixel_index;
     constexpr std::uint32_t kColourBytes = kSize * kSize / 2;  // 4 bits a pixel
     constexpr std::uint32_t kMaskBytes = kSize * kSize / 8;    // 1 bit a pixel, rows of 4 bytes
     constexpr std::uint32_t kImageBytes = 40 + 16 * 4 + kColourBytes + kMaskBytes;
@@ -56,7 +34,7 @@ std::string icon_file(const std::vector<std::string>& rows) {
     out.u32(40), out.u32(kSize), out.u32(2 * kSize);      // bitmap header: colours and mask
     out.u16(1), out.u16(4), out.u32(0), out.u32(kColourBytes + kMaskBytes);
     out.u32(0), out.u32(0), out.u32(16), out.u32(0);
-    for (const std::uint32_t rgb : kPalette) out.u32(rgb);  // stored as blue, green, red, 0
+    for (const std::uint32_t rgb : grid.palette) out.u32(rgb);  // stored as blue, green, red, 0
     for (int y = kSize - 1; y >= 0; --y) {                  // rows bottom up
         for (int x = 0; x < kSize; x += 2) out.u8(static_cast<std::uint32_t>(pixel(rows[y][x]) << 4 | pixel(rows[y][x + 1])));
     }
@@ -77,13 +55,13 @@ int main(int argc, char** argv) {
         std::cerr << "usage: make_icon GRID ICON\n";
         return 2;
     }
-    std::ifstream grid(argv[1]);
-    const std::vector<std::string> rows = read_grid(grid);
-    if (!valid(rows)) {
-        std::cerr << "make_icon: " << argv[1] << " is not a grid of 32 rows of 32 pixels\n";
+    std::ifstream grid_file(argv[1]);
+    const auto grid = icon::read_grid(grid_file);
+    if (!grid) {
+        std::cerr << "make_icon: " << argv[1] << " is not a grid of 32 rows of 32 pixels with 16 colours\n";
         return 1;
     }
-    std::ofstream icon(argv[2], std::ios::binary);
-    icon << icon_file(rows);
-    return icon.flush() ? 0 : 1;
+    std::ofstream icon_out(argv[2], std::ios::binary);
+    icon_out << icon_file(*grid);
+    return icon_out.flush() ? 0 : 1;
 }

@@ -4,20 +4,24 @@
 // writes icon.svg, icon-192.png and icon-512.png (the picture on a white
 // tile) and icon-maskable.png (on a tile a mask may crop: the picture within
 // the middle 70 %). The grid: 32 rows of 32 characters, a hexadecimal digit
-// an index into the standard 16-colour palette, a full stop transparent.
+// an index into the palette of its 16 "colour" lines, a full stop transparent.
 import fs from 'node:fs';
 import path from 'node:path';
 import zlib from 'node:zlib';
 
-const palette = ['000000', '800000', '008000', '808000', '000080', '800080', '008080', 'c0c0c0',
-  '808080', 'ff0000', '00ff00', 'ffff00', '0000ff', 'ff00ff', '00ffff', 'ffffff'];
 const tile = 'ffffff';
 const size = 32;
 
 const [gridFile, folder] = process.argv.slice(2);
-const rows = fs.readFileSync(gridFile, 'utf8').split('\n').filter((line) => line !== '' && !line.startsWith('#'));
-if (rows.length !== size || rows.some((row) => !new RegExp(`^[0-9A-F.]{${size}}$`).test(row))) {
-  throw new Error(`${gridFile} is not a grid of ${size} rows of ${size} pixels`);
+const lines = fs.readFileSync(gridFile, 'utf8').split('\n').filter((line) => line !== '' && !line.startsWith('#'));
+const palette = [];
+for (const [, index, rgb] of lines.map((line) => line.match(/^colour ([0-9A-F]) ([0-9A-F]{6}) /)).filter(Boolean)) {
+  palette[parseInt(index, 16)] = rgb.toLowerCase();
+}
+const rows = lines.filter((line) => !line.startsWith('colour '));
+if (rows.length !== size || rows.some((row) => !new RegExp(`^[0-9A-F.]{${size}}$`).test(row)) ||
+    palette.filter(Boolean).length !== 16) {
+  throw new Error(`${gridFile} is not a grid of ${size} rows of ${size} pixels with 16 colours`);
 }
 
 // Each row's runs of one colour, as [x, length, colour].

@@ -11,6 +11,7 @@
 #include <streambuf>
 
 #include "dialogue.hpp"
+#include "web/page_output.hpp"
 
 namespace {
 
@@ -42,29 +43,12 @@ private:
     std::array<char, 4096> buffer_{};
 };
 
-class PageOutput : public std::streambuf {
-public:
-    PageOutput() { setp(buffer_.data(), buffer_.data() + buffer_.size()); }
-
-private:
-    int sync() override {
-        if (pptr() > pbase()) write_to_page(pbase(), static_cast<int>(pptr() - pbase()));
-        setp(buffer_.data(), buffer_.data() + buffer_.size());
-        return 0;
-    }
-    int_type overflow(int_type c) override {
-        sync();
-        if (!traits_type::eq_int_type(c, traits_type::eof())) sputc(traits_type::to_char_type(c));
-        return traits_type::not_eof(c);
-    }
-    std::array<char, 4096> buffer_{};
-};
-
 }  // namespace
 
 int main() {
     PageInput input_buffer;
-    PageOutput output_buffer;
+    kondensator::PageOutput output_buffer([](void*, const char* data, int size) { write_to_page(data, size); },
+                                          nullptr);
     std::istream in(&input_buffer);
     std::ostream out(&output_buffer);
     const int status = kondensator::run_dialogue(in, out);

@@ -15,11 +15,11 @@
 #include <string>
 #include <thread>
 
+#include "transcript.hpp"
+
 namespace {
 
-const std::string kPrompts[] = {"Kapasitans kondensator 1 [F]: ", "Kapasitans kondensator 2 [F]: ",
-                                "Spenning kondensator 1 [V]: ", "Sluttspenning [V]: "};
-const std::string kClosing = "\nTrykk en tast...";
+using transcript::kPrompts;
 constexpr bool kSanitized = KONDENSATOR_SANITIZED;
 
 // The program, started with its standard input and output on the given ends.
@@ -114,11 +114,6 @@ private:
     int output_ = -1;
 };
 
-std::string all_prompts() { return kPrompts[0] + kPrompts[1] + kPrompts[2] + kPrompts[3]; }
-std::string transcript(const std::string& result) {
-    return all_prompts() + "Antall ganger nedladet: " + result + kClosing;
-}
-
 // Runs a shell command in which EXE stands for the program; returns what it
 // writes on standard output and its exit status.
 std::pair<std::string, int> run_shell(const std::string& command) {
@@ -162,7 +157,7 @@ TEST(EndToEnd, InputEndingAtEveryPointOfASession) {
         Program program(Program::Connection::pipes);
         program.write_input(session.substr(0, length));
         program.close_input();
-        EXPECT_EQ(program.read_all_output(), transcript(results[length]));
+        EXPECT_EQ(program.read_all_output(), transcript::of(results[length]));
         EXPECT_EQ(program.exit_status(std::chrono::seconds(10)), 0);
     }
 }
@@ -172,10 +167,10 @@ TEST(EndToEnd, InputEndingAtEveryPointOfASession) {
 TEST(EndToEnd, ClosedAndFullStreams) {
     const std::string cannot_write = "kondensator: kan ikke skrive til standard ut\n";
     const std::pair<std::string, std::pair<std::string, int>> cases[] = {
-        {"EXE <&-", {transcript("ukjent (kapasitans kondensator 1 mangler)"), 0}},
+        {"EXE <&-", {transcript::of("ukjent (kapasitans kondensator 1 mangler)"), 0}},
         {"echo 1 1 8 1 | EXE 2>&1 >/dev/full", {cannot_write, 1}},
         {"echo 1 1 8 1 | EXE 2>&1 >&-", {cannot_write, 1}},
-        {"echo 1 1 8 1 | EXE 2>&1", {transcript("4"), 0}},
+        {"echo 1 1 8 1 | EXE 2>&1", {transcript::of("4"), 0}},
     };
     for (const auto& [command, expected] : cases) EXPECT_EQ(run_shell(command), expected) << command;
 }
@@ -189,7 +184,7 @@ TEST(EndToEnd, LocaleChangesNothing) {
     std::setlocale(LC_ALL, "C");
     ASSERT_EQ(separator, ",");
     const std::string input = "printf '2.5e-6 2.5e-6 2.5 0.1\\n\\n' | ";
-    const auto expected = std::make_pair(transcript("5"), 0);
+    const auto expected = std::make_pair(transcript::of("5"), 0);
     EXPECT_EQ(run_shell(input + "LC_ALL=C EXE"), expected);
     EXPECT_EQ(run_shell(input + "LC_ALL=" + kLocale + " LANG=" + kLocale + " EXE"), expected);
 }
@@ -214,7 +209,7 @@ TEST(EndToEnd, LongInputsAreReadInBoundedMemory) {
         const std::string fill(1 << 16, c.fill);
         for (long written = 0; written < 100'000'000; written += static_cast<long>(fill.size())) program.write_input(fill);
         program.write_input(c.after);
-        ASSERT_TRUE(program.await_output(transcript("4"))) << program.output;
+        ASSERT_TRUE(program.await_output(transcript::of("4"))) << program.output;
         if (!kSanitized) {  // the sanitizers' own memory would swamp the figure
             EXPECT_LT(peak_memory_kib(program.pid()), 16 * 1024) << "fill '" << c.fill << "'";
         }
@@ -228,7 +223,8 @@ TEST(EndToEnd, LongInputsAreReadInBoundedMemory) {
 class Waiting : public testing::TestWithParam<Program::Connection> {};
 
 std::string result_line(const std::string& result, Program::Connection connection) {
-    return "Antall ganger nedladet: " + result + (connection == Program::Connection::terminal ? "\r" : "") + kClosing;
+    return transcript::kResultLabel + result + (connection == Program::Connection::terminal ? "\r" : "") +
+           transcript::kClosing;
 }
 
 TEST_P(Waiting, ShowsEachPromptAndWaitsForAKeyAtTheEnd) {

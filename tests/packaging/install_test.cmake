@@ -1,9 +1,12 @@
 # Checks that the top entry of the changelog CHANGELOG is for VERSION, the
-# project's version, and that the teachers' guide GUIDE names its files. Installs the build BUILD into PREFIX, runs the installed
+# project's version, and that the teachers' guide GUIDE names its files (with
+# the version the build fills in). Installs the build BUILD into PREFIX, runs the installed
 # program on a transcript, and renders its manual page with MAN (if found),
 # which must warn of nothing and show VERSION. Then, where DPKG_DEB is found,
 # makes a .deb, whose install lists other paths as installed, and uninstalls:
 # PREFIX must be as it was, and a file at a path of the .deb's untouched.
+cmake_minimum_required(VERSION 3.20)  # "@VERSION@" is text, not a variable
+include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/run.cmake)
 file(STRINGS ${CHANGELOG} top LIMIT_COUNT 1)
 if(NOT top MATCHES "^kondensator \\(([^)]*)\\)")
   message(FATAL_ERROR "${CHANGELOG} does not start with an entry 'kondensator (VERSION) ...'")
@@ -13,7 +16,7 @@ if(NOT CMAKE_MATCH_1 STREQUAL VERSION)
                       "is ${VERSION}: add an entry for ${VERSION}, or set the version to ${CMAKE_MATCH_1}")
 endif()
 file(READ ${GUIDE} guide)
-foreach(name "kondensator-${VERSION}.html" "kondensator-${VERSION}-site.zip" "kondensator-${VERSION}-x64.msi")
+foreach(name "kondensator-@VERSION@.html" "kondensator-@VERSION@-site.zip" "kondensator-@VERSION@-x64.msi")
   string(FIND "${guide}" "${name}" at)
   if(at EQUAL -1)
     message(FATAL_ERROR "${GUIDE} does not name ${name}")
@@ -25,18 +28,9 @@ file(REMOVE_RECURSE ${PREFIX})
 file(MAKE_DIRECTORY ${PREFIX}/share/doc)
 file(WRITE ${PREFIX}/share/other.txt "another program's\n")
 file(GLOB_RECURSE before LIST_DIRECTORIES true ${PREFIX}/*)
-execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${PREFIX} RESULT_VARIABLE status
-                OUTPUT_QUIET)
-if(NOT status STREQUAL "0")
-  message(FATAL_ERROR "cmake --install failed")
-endif()
-execute_process(COMMAND ${CMAKE_COMMAND} -DPROGRAM=${PREFIX}/bin/kondensator
-                        -DINPUT=${TRANSCRIPTS}/typical_session.in -DEXPECTED=${TRANSCRIPTS}/typical_session.out
-                        -P ${RUN_TRANSCRIPT}
-                RESULT_VARIABLE status)
-if(NOT status STREQUAL "0")
-  message(FATAL_ERROR "the installed program does not give the transcript")
-endif()
+kondensator_run(${CMAKE_COMMAND} --install ${BUILD} --prefix ${PREFIX})
+kondensator_run(${CMAKE_COMMAND} -DPROGRAM=${PREFIX}/bin/kondensator -DINPUT=${TRANSCRIPTS}/typical_session.in
+                -DEXPECTED=${TRANSCRIPTS}/typical_session.out -P ${RUN_TRANSCRIPT})
 
 set(page ${PREFIX}/share/man/man1/kondensator.1.gz)
 if(NOT EXISTS ${page})
@@ -71,12 +65,8 @@ else()
   set(cpack_prefix ${PREFIX}-cpack)
   file(REMOVE_RECURSE ${cpack_prefix} ${cpack_prefix}-packages)
   file(WRITE ${cpack_prefix}/bin/kondensator "planted\n")
-  execute_process(COMMAND ${CMAKE_COMMAND} -E chdir ${BUILD} cpack -G DEB -B ${cpack_prefix}-packages
-                          -D CPACK_PACKAGING_INSTALL_PREFIX=${cpack_prefix}
-                  RESULT_VARIABLE status OUTPUT_QUIET)
-  if(NOT status STREQUAL "0")
-    message(FATAL_ERROR "cpack -G DEB failed")
-  endif()
+  kondensator_run(cpack -G DEB -B ${cpack_prefix}-packages -D CPACK_PACKAGING_INSTALL_PREFIX=${cpack_prefix}
+                  WORKING_DIRECTORY ${BUILD})
 endif()
 execute_process(COMMAND ${CMAKE_COMMAND} -DPREFIX=${PREFIX} -P ${BUILD}/uninstall.cmake
                 RESULT_VARIABLE status OUTPUT_QUIET)

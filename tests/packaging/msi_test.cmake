@@ -6,6 +6,7 @@
 # removal leaves nothing of the package behind. Also checks, with MSIINFO,
 # the properties the package carries.
 cmake_minimum_required(VERSION 3.20)  # globs that follow no links
+include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/run.cmake)
 set(ENV{WINEPREFIX} ${PREFIX})
 set(ENV{WINEDEBUG} -all)
 # No menu entries or file associations for the machine that runs the test.
@@ -101,12 +102,8 @@ file(STRINGS ${links} target REGEX "kondensator\\.exe$")
 if(NOT target MATCHES "C:\\\\Program Files\\\\kondensator\\\\kondensator\\.exe")
   message(FATAL_ERROR "the Start menu entry points at '${target}'")
 endif()
-execute_process(COMMAND ${CMAKE_COMMAND} -DLAUNCHER=${WINE} -DPROGRAM=${program} -DINPUT=${INPUT}
-                        -DEXPECTED=${EXPECTED} -DLINE_END=CRLF -P ${CMAKE_CURRENT_LIST_DIR}/../transcripts/run_transcript.cmake
-                RESULT_VARIABLE status)
-if(NOT status STREQUAL "0")
-  message(FATAL_ERROR "the installed program does not give the transcript's output")
-endif()
+kondensator_run(${CMAKE_COMMAND} -DLAUNCHER=${WINE} -DPROGRAM=${program} -DINPUT=${INPUT} -DEXPECTED=${EXPECTED}
+                -DLINE_END=CRLF -P ${CMAKE_CURRENT_LIST_DIR}/../transcripts/run_transcript.cmake)
 
 # An older version over this one is refused ("fatal error"), with the reason
 # the older package's launch condition gives (which Wine shows nowhere).

@@ -8,6 +8,7 @@
 # the same.
 cmake_minimum_required(VERSION 3.20)
 include(${CMAKE_CURRENT_LIST_DIR}/same_bytes.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/run.cmake)
 
 # Makes the package; sets the variable `package` to its path.
 function(make_package)
@@ -15,11 +16,10 @@ function(make_package)
   if(old)
     file(REMOVE ${old})
   endif()
-  execute_process(COMMAND ${CMAKE_COMMAND} -E chdir ${BUILD} cpack -G ${GENERATOR}
-                  RESULT_VARIABLE status OUTPUT_VARIABLE log ERROR_VARIABLE log)
+  kondensator_run(cpack -G ${GENERATOR} WORKING_DIRECTORY ${BUILD} OUTPUT log)
   file(GLOB made ${BUILD}/kondensator*.deb ${BUILD}/kondensator*.zip)
-  if(NOT status STREQUAL "0" OR NOT made)
-    message(FATAL_ERROR "cpack -G ${GENERATOR} failed:\n${log}")
+  if(NOT made)
+    message(FATAL_ERROR "cpack -G ${GENERATOR} made no package:\n${log}")
   endif()
   if(log MATCHES "CMake Warning|CMake Error")
     message(FATAL_ERROR "cpack -G ${GENERATOR} warned:\n${log}")

@@ -7,16 +7,16 @@
 # same tarball again, byte for byte.
 cmake_minimum_required(VERSION 3.20)
 include(${CMAKE_CURRENT_LIST_DIR}/same_bytes.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/run.cmake)
 set(name kondensator-${VERSION})
 
 # The files in the source tarball of BUILD, without the top folder; and the tarball.
 function(make_source_tarball build files_variable tarball_variable)
   file(REMOVE ${build}/${name}.tar.gz)
-  execute_process(COMMAND ${CMAKE_CPACK_COMMAND} --config CPackSourceConfig.cmake WORKING_DIRECTORY ${build}
-                  RESULT_VARIABLE status OUTPUT_VARIABLE log ERROR_VARIABLE log)
+  kondensator_run(${CMAKE_CPACK_COMMAND} --config CPackSourceConfig.cmake WORKING_DIRECTORY ${build} OUTPUT log)
   set(tarball ${build}/${name}.tar.gz)
-  if(NOT status STREQUAL "0" OR NOT EXISTS ${tarball} OR log MATCHES "CMake Warning|CMake Error")
-    message(FATAL_ERROR "cpack --config CPackSourceConfig.cmake failed or warned in ${build}:\n${log}")
+  if(NOT EXISTS ${tarball} OR log MATCHES "CMake Warning|CMake Error")
+    message(FATAL_ERROR "cpack --config CPackSourceConfig.cmake made nothing or warned in ${build}:\n${log}")
   endif()
   execute_process(COMMAND ${CMAKE_COMMAND} -E tar tf ${tarball} OUTPUT_VARIABLE listing)
   string(REGEX REPLACE "\n$" "" listing "${listing}")
@@ -123,11 +123,9 @@ endif()
 
 # What the run command built installs, the manual page included.
 set(installed ${tree}/installed)
-execute_process(COMMAND ${CMAKE_COMMAND} --install build --prefix ${installed} WORKING_DIRECTORY ${tree}
-                RESULT_VARIABLE status OUTPUT_VARIABLE log ERROR_VARIABLE log)
-if(NOT status STREQUAL "0" OR NOT EXISTS ${installed}/bin/kondensator
-   OR NOT EXISTS ${installed}/share/man/man1/kondensator.1.gz)
-  message(FATAL_ERROR "cmake --install after '${run_command}' (status ${status}):\n${log}")
+kondensator_run(${CMAKE_COMMAND} --install build --prefix ${installed} WORKING_DIRECTORY ${tree})
+if(NOT EXISTS ${installed}/bin/kondensator OR NOT EXISTS ${installed}/share/man/man1/kondensator.1.gz)
+  message(FATAL_ERROR "cmake --install after '${run_command}' installed no program or manual page")
 endif()
 file(REMOVE_RECURSE ${installed})
 

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstdint>
 #include <sstream>
 #include <streambuf>
@@ -8,16 +7,10 @@
 #include <vector>
 
 #include "dialogue.hpp"
+#include "web/page_output.hpp"
+#include "transcript.hpp"
 
 namespace {
-
-const std::string kPrompts =
-    "Kapasitans kondensator 1 [F]: Kapasitans kondensator 2 [F]: "
-    "Spenning kondensator 1 [V]: Sluttspenning [V]: ";
-
-std::string transcript(const std::string& result) {
-    return kPrompts + "Antall ganger nedladet: " + result + "\nTrykk en tast...";
-}
 
 struct DialogueCase {
     std::string input;
@@ -74,37 +67,25 @@ TEST(Dialogue, TranscriptsAndWhatTheClosingWaitConsumes) {
         std::istringstream in(t.input);
         std::ostringstream out;
         EXPECT_EQ(kondensator::run_dialogue(in, out, t.limit), 0);
-        EXPECT_EQ(out.str(), transcript(t.result));
+        EXPECT_EQ(out.str(), transcript::of(t.result));
         if (t.rest != "-") {
             EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), t.rest);
         }
     }
 }
 
-// Output that reaches its destination only when flushed, and input that notes
-// what had reached it whenever a character is read.
-class FlushedOutput : public std::streambuf {
-public:
-    FlushedOutput() { setp(buffer_.data(), buffer_.data() + buffer_.size()); }
-    std::string flushed;
-
-private:
-    int sync() override {
-        flushed.append(pbase(), pptr());
-        setp(buffer_.data(), buffer_.data() + buffer_.size());
-        return 0;
+// The page's output, which delivers only what was flushed, and input that
+// notes what had been delivered whenever a character is read.
+struct Delivered {
+    std::string text;
+    static void append(void* self, const char* data, int size) {
+        static_cast<Delivered*>(self)->text.append(data, static_cast<std::size_t>(size));
     }
-    int_type overflow(int_type c) override {
-        sync();
-        if (!traits_type::eq_int_type(c, traits_type::eof())) sputc(traits_type::to_char_type(c));
-        return 0;
-    }
-    std::array<char, 4096> buffer_{};
 };
 
 class WatchingInput : public std::streambuf {
 public:
-    WatchingInput(std::string text, const FlushedOutput& output) : text_(std::move(text)), output_(output) {}
+    WatchingInput(std::string text, const Delivered& output) : text_(std::move(text)), output_(output) {}
     std::vector<std::string> seen;  // the flushed output at each character read
 
 private:
@@ -112,24 +93,25 @@ private:
         return position_ < text_.size() ? traits_type::to_int_type(text_[position_]) : traits_type::eof();
     }
     int_type uflow() override {
-        seen.push_back(output_.flushed);
+        seen.push_back(output_.text);
         const int_type c = underflow();
         ++position_;
         return c;
     }
     std::string text_;
     std::size_t position_ = 0;
-    const FlushedOutput& output_;
+    const Delivered& output_;
 };
 
-TEST(Dialogue, FlushesBeforeEveryRead) {
-    FlushedOutput output_buffer;
-    WatchingInput input_buffer("1\n1\n8\n1\nx", output_buffer);
+TEST(Dialogue, FlushesBeforeEveryReadToThePage) {
+    Delivered delivered;
+    kondensator::PageOutput output_buffer(Delivered::append, &delivered);
+    WatchingInput input_buffer("1\n1\n8\n1\nx", delivered);
     std::istream in(&input_buffer);
     std::ostream out(&output_buffer);
     kondensator::run_dialogue(in, out);
 
-    const std::string full = transcript("4");
+    const std::string full = transcript::of("4");
     std::vector<std::string> expected;
     std::size_t prompt_end = 0;
     for (int prompt = 0; prompt < 4; ++prompt) {

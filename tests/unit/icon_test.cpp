@@ -1,5 +1,5 @@
 // The Windows icon file against the text grid it is made from: one 32 x 32
-// image in 16 colours, the standard palette, and the same pixel everywhere.
+// image in 16 colours, the grid's palette, and the same pixel everywhere.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -7,6 +7,8 @@
 #include <iterator>
 #include <string>
 #include <vector>
+
+#include "icon_grid.hpp"
 
 namespace {
 
@@ -22,12 +24,10 @@ std::uint32_t little_endian(const std::string& bytes, std::size_t at, int size) 
 }
 
 TEST(Icon, FileShowsTheGrid) {
-    std::vector<std::string> grid;
     std::ifstream grid_file(KONDENSATOR_ICON_GRID);
-    for (std::string line; std::getline(grid_file, line);) {
-        if (!line.empty() && line[0] != '#') grid.push_back(line);
-    }
-    ASSERT_EQ(grid.size(), 32u);
+    const auto read = icon::read_grid(grid_file);
+    ASSERT_TRUE(read.has_value());
+    const auto& grid = read->rows;
 
     const std::string ico = read_file(KONDENSATOR_ICON);
     auto u8 = [&](std::size_t at) { return little_endian(ico, at, 1); };
@@ -42,11 +42,8 @@ TEST(Icon, FileShowsTheGrid) {
     EXPECT_EQ(std::vector<std::uint32_t>({u32(image), u32(image + 4), u32(image + 8), u16(image + 14), u32(image + 16)}),
               std::vector<std::uint32_t>({40, 32, 64, 4, 0}));
 
-    const std::uint32_t standard_palette[16] = {0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080,
-                                                0x008080, 0xC0C0C0, 0x808080, 0xFF0000, 0x00FF00, 0xFFFF00,
-                                                0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF};
     const std::size_t palette = image + 40;
-    for (std::size_t i = 0; i < 16; ++i) EXPECT_EQ(u32(palette + 4 * i), standard_palette[i]) << "colour " << i;
+    for (std::size_t i = 0; i < 16; ++i) EXPECT_EQ(u32(palette + 4 * i), read->palette[i]) << "colour " << i;
 
     const std::size_t colours = palette + 64;
     const std::size_t mask = colours + std::size_t{32} * 16;

@@ -45,77 +45,6 @@ function expandPaste(parts) {
   return parts.map((part) => (Array.isArray(part) ? part[0].repeat(part[1]) : part)).join('');
 }
 
-// Functions that run in the page for the scenarios' checks.
-const checks = {
-  // Times from the next key or click to the closing text `text`.
-  timeStop: (text) => {
-    window.stopTime = new Promise((resolve) => {
-      let start = 0;
-      const mark = () => { if (!start) start = performance.now(); };
-      document.addEventListener('keydown', mark, true);
-      document.addEventListener('click', mark, true);
-      new MutationObserver(() => {
-        if (start && document.getElementById('avsluttet').textContent === text) resolve(performance.now() - start);
-      }).observe(document.getElementById('avsluttet'), { childList: true, characterData: true, subtree: true });
-    });
-  },
-  // Elements not wholly inside the window, but for a part of a pixel that
-  // scrolling, in whole pixels, leaves.
-  outOfView: (ids) => ids.filter((id) => {
-    const box = document.getElementById(id).getBoundingClientRect();
-    return !(box.top > -1 && box.left > -1 && box.bottom < window.innerHeight + 1 && box.right < window.innerWidth + 1);
-  }),
-  // Text selected over the first prompt, with the console focused, as a drag leaves it.
-  selectPrompt: () => {
-    const konsoll = document.getElementById('konsoll');
-    konsoll.focus();
-    document.getSelection().selectAllChildren(konsoll.querySelector('.ut'));
-  },
-  watchText: () => {
-    window.textChanges = [];
-    new MutationObserver((records) => {
-      for (const r of records) {
-        if (r.type === 'characterData' || (r.type === 'childList' && r.target.id !== 'konsoll')) {
-          window.textChanges.push(`${r.type} in ${r.target.nodeName}.${r.target.className || r.target.id}`);
-        }
-      }
-    }).observe(document.getElementById('konsoll'), { characterData: true, childList: true, subtree: true });
-  },
-  description: () => {
-    const ids = (document.getElementById('linje').getAttribute('aria-describedby') || '').split(/\s+/);
-    return ids.map((id) => document.getElementById(id)).filter(Boolean).map((e) => e.textContent).join(' ');
-  },
-  // The text spacing WCAG 1.4.12 asks a page to bear.
-  textSpacing: () => {
-    const sheet = new CSSStyleSheet();
-    sheet.replaceSync('* { letter-spacing: 0.12em !important; word-spacing: 0.16em !important; ' +
-      'line-height: 1.5 !important; } p { margin-bottom: 2em !important; }');
-    document.adoptedStyleSheets = [...document.adoptedStyleSheets, sheet];
-  },
-  lineFits: () => {
-    const line = document.getElementById('linje');
-    return line.scrollWidth <= line.clientWidth && line.scrollHeight <= line.clientHeight + 1;
-  },
-  // Events as a phone's or a tablet's keyboard sends them.
-  dispatch: (event) => {
-    const line = document.getElementById('linje');
-    if (event.keydown) {
-      const { keyCode, ...init } = event.keydown;
-      const keydown = new KeyboardEvent('keydown', { bubbles: true, cancelable: true, ...init });
-      if (keyCode !== undefined) Object.defineProperty(keydown, 'keyCode', { value: keyCode });
-      line.dispatchEvent(keydown);
-    }
-    if (event.beforeinput) {
-      line.dispatchEvent(new InputEvent('beforeinput', { bubbles: true, cancelable: true, inputType: event.beforeinput }));
-    }
-    if (event.input !== undefined) {
-      line.value += event.input;
-      line.dispatchEvent(new InputEvent('input', { bubbles: true, inputType: 'insertText', data: event.input }));
-    }
-    if (event.submit) line.form.requestSubmit();
-  },
-};
-
 class Run {
   constructor(page, context = page) {
     this.page = page;
@@ -172,7 +101,7 @@ class Run {
   // The line's description in the accessibility tree where the driver reads
   // it (Chromium), and otherwise as aria-describedby gives it.
   async description() {
-    if (browserName !== 'chrome') return this.evaluate(checks.description);
+    if (browserName !== 'chrome') return this.evaluate(inPage.description);
     const line = await this.page.$('#linje');
     const node = await this.page.accessibility.snapshot({ root: line, interestingOnly: false });
     return node.description;
@@ -221,20 +150,20 @@ const stepActions = {
   expect_output: (run, text) => same(run.output(), run.expand(text), 'output'),
   expect_focus: (run, id) => same(run.evaluate(inPage.focus), id, 'the focus is on'),
   axe: (run, when) => run.axe(when),
-  time_stop: (run, text) => run.evaluate(checks.timeStop, text),
+  time_stop: (run, text) => run.evaluate(inPage.timeStop, text),
   expect_stop_within: async (run, ms) => {
     const elapsed = await run.evaluate(() => window.stopTime);
     if (elapsed > ms) fail(`stopped after ${elapsed} ms`);
   },
-  expect_in_view: (run, ids) => same(run.evaluate(checks.outOfView, ids).then((out) => out.join()), '', 'out of view:'),
-  select_prompt: (run) => run.evaluate(checks.selectPrompt),
-  watch_text: (run) => run.evaluate(checks.watchText),
+  expect_in_view: (run, ids) => same(run.evaluate(inPage.outOfView, ids).then((out) => out.join()), '', 'out of view:'),
+  select_prompt: (run) => run.evaluate(inPage.selectPrompt),
+  watch_text: (run) => run.evaluate(inPage.watchText),
   expect_no_text_changes: (run) => same(run.evaluate(() => window.textChanges.join('; ')), '',
     'text changed in nodes already shown:'),
   expect_description: (run, text) => same(run.description(), text, 'the line is described as'),
-  text_spacing: (run) => run.evaluate(checks.textSpacing),
-  expect_line_fits: (run) => same(run.evaluate(checks.lineFits), true, 'the line shows all its text:'),
-  dispatch: (run, events) => run.evaluate(checks.dispatch, events),
+  text_spacing: (run) => run.evaluate(inPage.textSpacing),
+  expect_line_fits: (run) => same(run.evaluate(inPage.lineFits), true, 'the line shows all its text:'),
+  dispatch: (run, events) => run.evaluate(inPage.dispatch, events),
   devtools: async (run, commands) => {
     const session = await run.page.createCDPSession();
     for (const [method, parameters] of commands) await session.send(method, parameters);

@@ -50,17 +50,14 @@ if(KONDENSATOR_BROWSER_TESTS STREQUAL "OFF")
   return()
 endif()
 set(web_tests ${CMAKE_CURRENT_LIST_DIR})
-find_program(KONDENSATOR_CHROMIUM chromium)
-find_program(KONDENSATOR_FIREFOX firefox-esr)
-find_program(KONDENSATOR_WEBKITWEBDRIVER WebKitWebDriver)
-find_program(KONDENSATOR_XVFB_RUN xvfb-run)
+# WebKitGTK's browser lies beside its libraries, off the path.
 find_program(KONDENSATOR_MINIBROWSER MiniBrowser NO_DEFAULT_PATH PATHS
              /usr/lib/${CMAKE_LIBRARY_ARCHITECTURE}/webkit2gtk-4.1 /usr/lib/${CMAKE_LIBRARY_ARCHITECTURE}/webkit2gtk-4.0
              /usr/libexec/webkit2gtk-4.1 /usr/libexec/webkit2gtk-4.0)
-set(npm_packages_found FALSE)
-if(EXISTS ${PROJECT_SOURCE_DIR}/node_modules/puppeteer-core/package.json
-   AND EXISTS ${PROJECT_SOURCE_DIR}/node_modules/axe-core/axe.min.js)
-  set(npm_packages_found TRUE)
+set(npm_packages "")
+if(NOT EXISTS ${PROJECT_SOURCE_DIR}/node_modules/puppeteer-core/package.json
+   OR NOT EXISTS ${PROJECT_SOURCE_DIR}/node_modules/axe-core/axe.min.js)
+  set(npm_packages "the npm packages (npm ci)")
 endif()
 
 # The site of a later version, which takes over from this one on a web server.
@@ -68,47 +65,33 @@ math(EXPR next_patch "${PROJECT_VERSION_PATCH} + 1")
 add_test(NAME web.site_of_the_next_version
   COMMAND ${CMAKE_COMMAND} -DSOURCE=${PROJECT_SOURCE_DIR}/src/web -DPROGRAM=${web_build}/kondensator.js
           -DVERSION=${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${next_patch} -DICONS=${web_build}/icons
-          -DWINDOWS_ICON=${PROJECT_SOURCE_DIR}/src/icon/kondensator.ico -DGUIDE=${PROJECT_SOURCE_DIR}/doc/LESMEG.txt
+          -DWINDOWS_ICON=${PROJECT_SOURCE_DIR}/src/icon/kondensator.ico -DGUIDE=${PROJECT_SOURCE_DIR}/doc/LESMEG.txt.in
           -DMODE=site -DOUTPUT=${web_build}/site-next -P ${PROJECT_SOURCE_DIR}/cmake/web_page.cmake)
 set_tests_properties(web.site_of_the_next_version PROPERTIES FIXTURES_SETUP next_site)
-foreach(browser chromium firefox webkit)
-  set(missing "")
-  if(NOT npm_packages_found)
-    list(APPEND missing "the npm packages (npm ci)")
-  endif()
-  if(browser STREQUAL "chromium" AND NOT KONDENSATOR_CHROMIUM)
-    list(APPEND missing chromium)
-  elseif(browser STREQUAL "firefox" AND NOT KONDENSATOR_FIREFOX)
-    list(APPEND missing firefox-esr)
-  elseif(browser STREQUAL "webkit")
-    foreach(needed WebKitWebDriver MiniBrowser xvfb-run)
-      string(MAKE_C_IDENTIFIER "KONDENSATOR_${needed}" variable)
-      string(TOUPPER ${variable} variable)
-      if(NOT ${variable})
-        list(APPEND missing ${needed})
-      endif()
-    endforeach()
-  endif()
+
+# A browser a row: its name in the tests, the driver's name for it, the
+# browser's program, and the other programs it needs.
+foreach(row "chromium chrome chromium" "firefox firefox firefox-esr"
+            "webkit webkit MiniBrowser WebKitWebDriver xvfb-run")
+  separate_arguments(row)
+  list(POP_FRONT row browser driver)
+  kondensator_find_programs(missing ${row})
+  list(PREPEND missing ${npm_packages})
   if(missing)
-    string(REPLACE ";" ", " missing "${missing}")
-    set(why "the page in ${browser} is left out: ${missing} not installed")
-    if(KONDENSATOR_BROWSER_TESTS STREQUAL "ON")
-      message(FATAL_ERROR "KONDENSATOR_BROWSER_TESTS is ON, but ${why}")
-    endif()
-    message(STATUS "Note: ${why}")
+    kondensator_left_out(KONDENSATOR_BROWSER_TESTS "the page in ${browser}" "${missing}")
     continue()
   endif()
+  list(GET row 0 program)
+  string(MAKE_C_IDENTIFIER "KONDENSATOR_${program}" program)
+  string(TOUPPER ${program} program)
+  set(command ${KONDENSATOR_NODE} ${web_tests}/browser_test.mjs ${driver} ${${program}} ${web_build} ${transcripts_dir})
   foreach(run transcripts scenarios site)
-    set(arguments ${web_build} ${transcripts_dir} ${run})
-    if(browser STREQUAL "chromium")
-      set(command ${KONDENSATOR_NODE} ${web_tests}/browser_test.mjs chrome ${KONDENSATOR_CHROMIUM} ${arguments})
-    elseif(browser STREQUAL "firefox")
-      set(command ${KONDENSATOR_NODE} ${web_tests}/browser_test.mjs firefox ${KONDENSATOR_FIREFOX} ${arguments})
+    if(browser STREQUAL "webkit")
+      add_test(NAME web.${browser}.${run}
+               COMMAND ${KONDENSATOR_XVFB_RUN} -a ${command} ${run} ${KONDENSATOR_WEBKITWEBDRIVER})
     else()
-      set(command ${KONDENSATOR_XVFB_RUN} -a ${KONDENSATOR_NODE} ${web_tests}/browser_test.mjs webkit
-                  ${KONDENSATOR_MINIBROWSER} ${arguments} ${KONDENSATOR_WEBKITWEBDRIVER})
+      add_test(NAME web.${browser}.${run} COMMAND ${command} ${run})
     endif()
-    add_test(NAME web.${browser}.${run} COMMAND ${command})
     set_tests_properties(web.${browser}.${run} PROPERTIES TIMEOUT 600 FIXTURES_REQUIRED next_site)
   endforeach()
 endforeach()
