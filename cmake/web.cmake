@@ -41,11 +41,11 @@ add_custom_command(OUTPUT ${icons}/icon.svg ${icons}/icon-192.png ${icons}/icon-
   DEPENDS ${PROJECT_SOURCE_DIR}/tools/make_web_icons.mjs ${PROJECT_SOURCE_DIR}/src/icon/icon.txt VERBATIM)
 set(web ${PROJECT_SOURCE_DIR}/src/web)
 set(page_sources ${web}/kondensator.html ${web}/kondensator.css ${web}/line_discipline.js ${web}/page_state.js
-                 ${web}/console.js ${web}/worker.js ${web}/service_worker.js ${web}/manifest.json
+                 ${web}/language.js ${web}/console.js ${web}/worker.js ${web}/service_worker.js ${web}/manifest.json
                  ${PROJECT_SOURCE_DIR}/cmake/web_page.cmake ${icons}/icon.svg ${icons}/icon-192.png)
 set(page_variables -DSOURCE=${web} -DPROGRAM=$<TARGET_FILE:kondensator> -DVERSION=${PROJECT_VERSION} -DICONS=${icons}
                    -DWINDOWS_ICON=${PROJECT_SOURCE_DIR}/src/icon/kondensator.ico
-                   -DGUIDE=${PROJECT_SOURCE_DIR}/doc/LESMEG.txt.in)
+                   -DDOCS=${PROJECT_SOURCE_DIR}/doc)
 add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/kondensator.html
   COMMAND ${CMAKE_COMMAND} ${page_variables} -DMODE=single -DOUTPUT=${PROJECT_BINARY_DIR}/kondensator.html
           -P ${PROJECT_SOURCE_DIR}/cmake/web_page.cmake
@@ -53,19 +53,21 @@ add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/kondensator.html
 add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/site/index.html
   COMMAND ${CMAKE_COMMAND} ${page_variables} -DMODE=site -DOUTPUT=${PROJECT_BINARY_DIR}/site
           -P ${PROJECT_SOURCE_DIR}/cmake/web_page.cmake
-  DEPENDS kondensator ${page_sources} ${PROJECT_SOURCE_DIR}/doc/LESMEG.txt.in VERBATIM)
+  DEPENDS kondensator ${page_sources} ${PROJECT_SOURCE_DIR}/doc/LESMEG.txt.in
+          ${PROJECT_SOURCE_DIR}/doc/LESMEG-nynorsk.txt.in VERBATIM)
 add_custom_target(page ALL DEPENDS ${PROJECT_BINARY_DIR}/kondensator.html ${PROJECT_BINARY_DIR}/site/index.html)
 
-# The release, beside the other packages: the page, and the site as a zip
-# that unpacks to a folder of its own, every file with the time of the release.
+# The release, beside the other packages: the page, and the site as a zip,
+# every file with the time of the release.
 include(${PROJECT_SOURCE_DIR}/cmake/release_date.cmake)
 find_program(KONDENSATOR_BSDTAR bsdtar)
-set(site_release kondensator-${PROJECT_VERSION}-site)
+# The zip unpacks to a folder without the version, so that each version goes
+# to the same address.
 add_custom_target(package
   COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_BINARY_DIR}/kondensator.html
           ${PROJECT_BINARY_DIR}/kondensator-${PROJECT_VERSION}.html
-  COMMAND ${CMAKE_COMMAND} -DFOLDER=${PROJECT_BINARY_DIR}/site -DTOP=${site_release}
-          -DOUTPUT=${PROJECT_BINARY_DIR}/${site_release}.zip -DTIME=${KONDENSATOR_RELEASE_TIME}
+  COMMAND ${CMAKE_COMMAND} -DFOLDER=${PROJECT_BINARY_DIR}/site -DTOP=kondensator
+          -DOUTPUT=${PROJECT_BINARY_DIR}/kondensator-${PROJECT_VERSION}-site.zip -DTIME=${KONDENSATOR_RELEASE_TIME}
           -DBSDTAR=${KONDENSATOR_BSDTAR} -P ${PROJECT_SOURCE_DIR}/cmake/zip_folder.cmake
   DEPENDS page VERBATIM)
 

@@ -4,14 +4,15 @@ cmake_minimum_required(VERSION 3.20)  # "@NAME@" is text, not a variable
 # - MODE=single: the file OUTPUT, holding everything: its style, its scripts,
 #   the program in the script its worker runs, and its icon as a data: URL,
 #   so that it works from a disk and can be shared as it is;
-# - MODE=site: the folder OUTPUT, for a web server: index.html and files of
-#   their own for the style, the scripts, the worker, the program, the
-#   manifest, the service worker and the icons, with the teachers' guide
-#   GUIDE. It has no inline script or style, so that it runs under a strict
+# - MODE=site: the folder OUTPUT, for a web server: index.html, the manifest,
+#   the service worker, the icons and the teachers' guides from DOCS (bokmål
+#   and nynorsk), and a folder named with the version for the style, the
+#   scripts, the worker and the program, which never change within a version.
+#   It has no inline script or style, so that it runs under a strict
 #   Content-Security-Policy.
 
 # The page's scripts, in the order they run.
-set(scripts line_discipline.js page_state.js console.js)
+set(scripts line_discipline.js page_state.js language.js console.js)
 
 # Text that would end the element it stands in, or make the HTML parser look
 # for an end elsewhere.
@@ -37,6 +38,8 @@ endfunction()
 
 file(READ ${SOURCE}/kondensator.html page)
 string(REPLACE "@VERSION@" "${VERSION}" page "${page}")
+file(READ ${SOURCE}/worker.js worker)
+string(REPLACE "@VERSION@" "${VERSION}" worker "${worker}")
 
 if(MODE STREQUAL "single")
   file(READ ${SOURCE}/kondensator.css style)
@@ -48,7 +51,6 @@ if(MODE STREQUAL "single")
     string(APPEND code "${text}")
   endforeach()
   file(READ ${PROGRAM} program)
-  file(READ ${SOURCE}/worker.js worker)
   string(APPEND program "\n${worker}")
   check_inlinable("${program}" "${PROGRAM} with worker.js" script)
   # The icon as a data: URL, with the few characters a URL cannot hold as they are.
@@ -66,37 +68,45 @@ if(MODE STREQUAL "single")
   return()
 endif()
 
-set(site_files index.html kondensator.css ${scripts} worker.js kondensator.js manifest.json
-               icon.svg icon-192.png icon-512.png icon-maskable.png favicon.ico LESMEG.txt)
+set(versioned kondensator.css ${scripts} worker.js kondensator.js)
+set(site_files index.html manifest.json icon.svg icon-192.png icon-512.png icon-maskable.png favicon.ico
+               LESMEG.txt LESMEG-nynorsk.txt)
 file(REMOVE_RECURSE ${OUTPUT})
-file(MAKE_DIRECTORY ${OUTPUT})
+file(MAKE_DIRECTORY ${OUTPUT}/${VERSION})
 set(head "<link rel=\"icon\" href=\"icon.svg\" type=\"image/svg+xml\">
 <link rel=\"apple-touch-icon\" href=\"icon-192.png\">
 <link rel=\"manifest\" href=\"manifest.json\">
-<meta name=\"theme-color\" content=\"#ffffff\">
-<link rel=\"stylesheet\" href=\"kondensator.css\">")
+<link rel=\"stylesheet\" href=\"${VERSION}/kondensator.css\">")
 fill(HEAD "${head}")
 set(tags "")
 foreach(script ${scripts})
-  string(APPEND tags "<script src=\"${script}\"></script>\n")
-  file(COPY ${SOURCE}/${script} DESTINATION ${OUTPUT})
+  string(APPEND tags "<script src=\"${VERSION}/${script}\"></script>\n")
 endforeach()
 string(STRIP "${tags}" tags)
 fill(SCRIPTS "${tags}")
 file(WRITE ${OUTPUT}/index.html "${page}")
-file(COPY ${SOURCE}/kondensator.css ${SOURCE}/worker.js ${SOURCE}/manifest.json DESTINATION ${OUTPUT})
-file(COPY ${PROGRAM} DESTINATION ${OUTPUT})
+file(WRITE ${OUTPUT}/${VERSION}/worker.js "${worker}")
+file(COPY ${SOURCE}/kondensator.css ${PROGRAM} DESTINATION ${OUTPUT}/${VERSION})
+foreach(script ${scripts})
+  file(COPY ${SOURCE}/${script} DESTINATION ${OUTPUT}/${VERSION})
+endforeach()
+file(COPY ${SOURCE}/manifest.json DESTINATION ${OUTPUT})
 file(COPY ${ICONS}/icon.svg ${ICONS}/icon-192.png ${ICONS}/icon-512.png ${ICONS}/icon-maskable.png
      DESTINATION ${OUTPUT})
 configure_file(${WINDOWS_ICON} ${OUTPUT}/favicon.ico COPYONLY)
-configure_file(${GUIDE} ${OUTPUT}/LESMEG.txt @ONLY)  # with the version in the file names
+# The guides, with the version in the file names.
+configure_file(${DOCS}/LESMEG.txt.in ${OUTPUT}/LESMEG.txt @ONLY)
+configure_file(${DOCS}/LESMEG-nynorsk.txt.in ${OUTPUT}/LESMEG-nynorsk.txt @ONLY)
 # The service worker keeps every file, and the folder's own address.
+list(TRANSFORM versioned PREPEND "${VERSION}/")
 list(TRANSFORM site_files PREPEND "'./" OUTPUT_VARIABLE cached)
+list(TRANSFORM versioned PREPEND "'./" OUTPUT_VARIABLE cached_versioned)
+list(APPEND cached ${cached_versioned})
 list(TRANSFORM cached APPEND "'")
 list(PREPEND cached "'./'")
 string(REPLACE ";" ", " FILES "${cached}")
 configure_file(${SOURCE}/service_worker.js ${OUTPUT}/service_worker.js @ONLY)
-foreach(file ${site_files})
+foreach(file ${site_files} ${versioned} service_worker.js)
   if(NOT EXISTS ${OUTPUT}/${file})
     message(FATAL_ERROR "the site has no ${file}")
   endif()

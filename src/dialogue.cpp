@@ -94,7 +94,7 @@ void discard_rest_of_line(InputSource& input) {
 
 }  // namespace
 
-int run_dialogue(std::istream& in, std::ostream& out, std::int32_t discharge_limit) {
+int run_dialogue(std::istream& in, std::ostream& out, std::int32_t discharge_limit, DialogueReport* report) {
     InputSource input(in.rdbuf());
     std::array<double, kQuestions.size()> values{};
     std::optional<std::string> unread;  // the result line's text for a value that is not known
@@ -126,6 +126,7 @@ int run_dialogue(std::istream& in, std::ostream& out, std::int32_t discharge_lim
     // of its line is discarded, and the next character ends the program. When
     // the input has ended, both return at once.
     discard_rest_of_line(input);
+    if (report != nullptr) report->awaiting_key();
     input.take();
     return 0;
 }

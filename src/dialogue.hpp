@@ -7,13 +7,25 @@
 
 namespace kondensator {
 
+// What the dialogue tells a page that shows it, beside its text. The
+// console program listens to none of it.
+class DialogueReport {
+public:
+    // The closing wait is about to take its key: the page ends the run on any
+    // key, where a terminal hands over a line.
+    virtual void awaiting_key() {}
+
+protected:
+    ~DialogueReport() = default;
+};
+
 // The whole console dialogue: asks for the two capacitances, the starting
 // voltage of capacitor 1 and the final voltage, writes how many discharges
 // bring the voltage below the final voltage (or what is wrong with a value),
 // then discards the rest of the last line read and waits for one more
-// character. Output is flushed before every read. At most discharge_limit discharges are
-// carried out. Returns the exit status of the program.
-int run_dialogue(std::istream& in, std::ostream& out,
-                 std::int32_t discharge_limit = kMaxDischarges);
+// character. Output is flushed before every read. At most discharge_limit
+// discharges are carried out. Returns the exit status of the program.
+int run_dialogue(std::istream& in, std::ostream& out, std::int32_t discharge_limit = kMaxDischarges,
+                 DialogueReport* report = nullptr);
 
 }  // namespace kondensator

@@ -1,9 +1,10 @@
 // The page is a console for the program: what it writes shows in the
 // console, and what the user types goes to it a line at a time, as
-// lineDiscipline says; the page's state is pageState's. The program runs in
-// a worker, so the page never waits for it: in the single file a worker made
-// from the program inlined in the page, on a web server its own worker.js.
-// Here the page is only wired up: events in, the state's view out.
+// lineDiscipline says; the page's state is pageState's, its words
+// language's. The program runs in a worker, so the page never waits for it:
+// in the single file a worker made from the program inlined in the page, on
+// a web server the worker.js of the page's own version. Here the page is
+// only wired up: events in, the state's view out.
 'use strict';
 
 (() => {
@@ -12,19 +13,26 @@
   const konsoll = element('konsoll');
   const skrivelinje = element('skrivelinje');
   const linje = element('linje');
+  const hjelp = element('hjelp');
   const ledetekst = element('ledetekst');
+  const venter = element('venter');
   const regner = element('regner');
   const avbryt = element('avbryt');
   const slutt = element('slutt');
   const avsluttet = element('avsluttet');
   const igjen = element('igjen');
   const feil = element('feil');
+  const ny = element('ny');
   const inlinedProgram = element('program');
+  const version = document.querySelector('meta[name="version"]').content;
+  const onSite = Boolean(document.querySelector('link[rel="manifest"]')) && location.protocol !== 'file:';
   const encoder = new TextEncoder();
   const computingNotice = 500;  // ms of computing before the page says so
   const startLimit = 10000;     // ms for the program to write or ask for input, or it did not start
+  const formKey = 'kondensator-maalform';
 
   let state = pageState.initial;
+  let texts = language.texts.nb;
   let worker = null;
   let decoder = null;
   let noticeTimer = 0;
@@ -57,29 +65,61 @@
     fitLine();
   }
 
+  function setText(target, text) {
+    if (target.textContent !== text) target.textContent = text;
+  }
+
   // Output and what was typed each go in as nodes of their own, never added
-  // to one already shown, so that a screen reader reads each piece once.
-  function show(text, className) {
+  // to one already shown, so that a screen reader reads each piece once. A
+  // line the user typed was heard as it was typed, and is not read again.
+  function show(text, className, heard = false) {
     const span = document.createElement('span');
     span.className = className;
     span.textContent = text;
+    if (heard) span.setAttribute('aria-hidden', 'true');
     konsoll.insertBefore(span, skrivelinje);
     fitLine();
-    reveal(linje);
+    reveal(skrivelinje.hidden ? span : linje);
+  }
+
+  function showAlert(view) {
+    const what = typeof Worker === 'undefined' ? 'Web Workers' : 'WebAssembly';
+    const parts = [texts[view.alert].replace('{what}', what)];
+    if (view.newTab) {
+      const link = document.createElement('a');
+      link.href = location.href;
+      link.target = '_blank';
+      link.rel = 'noopener';
+      link.textContent = texts.newTab;
+      parts.push(' ', link, texts.newTabHelps);
+    }
+    if (view.alert !== 'browser') parts.push(` ${texts.teacher}`);
+    feil.replaceChildren(...parts);
+    feil.classList.add('straks');
   }
 
   function render() {
     const view = pageState.view(state);
     skrivelinje.hidden = !view.line;
     konsoll.classList.toggle('leser', view.lineWaits);
-    if (regner.textContent !== view.computing) regner.textContent = view.computing;
-    avbryt.hidden = !view.computing;
-    if (avsluttet.textContent !== view.closing) avsluttet.textContent = view.closing;
+    konsoll.classList.toggle('tast', view.keyWaits);
+    setText(hjelp, view.keyWaits ? texts.keyHelp : texts.help);
+    if (venter.childElementCount !== view.waitingLines.length) {
+      venter.replaceChildren(...view.waitingLines.map(({ text }) => {
+        const line = document.createElement('div');
+        line.textContent = text.replace(/\n$/, '');
+        return line;
+      }));
+    }
+    setText(regner, view.computing ? texts.computing : '');
+    avbryt.hidden = !view.running;
+    setText(avsluttet, view.closing ? texts[view.closing] : '');
     igjen.hidden = !view.restart;
+    ny.hidden = !view.newVersion;
     // Where the program cannot start, the alert takes the console's place.
-    terminal.hidden = view.alert;
+    terminal.hidden = Boolean(view.alert);
     feil.hidden = !view.alert;
-    if (view.alert) feil.classList.add('straks');
+    if (view.alert) showAlert(view);
     if (view.computing) reveal(avbryt);
   }
 
@@ -95,6 +135,33 @@
     render();
   }
 
+  function setLanguage(form, remember) {
+    texts = language.texts[form];
+    document.documentElement.lang = form;
+    for (const node of document.querySelectorAll('[data-tekst]')) setText(node, texts[node.dataset.tekst]);
+    konsoll.setAttribute('aria-label', texts.console);
+    element('maal').setAttribute('aria-label', texts.forms);
+    for (const button of document.querySelectorAll('#maal button')) {
+      button.setAttribute('aria-pressed', String(button.lang === form));
+    }
+    if (remember) {
+      try {
+        localStorage.setItem(formKey, form);
+      } catch (error) {
+        // Nowhere to keep it (a sandboxed frame, a private window): it holds for this visit.
+      }
+    }
+    render();
+  }
+
+  function storedForm() {
+    try {
+      return localStorage.getItem(formKey);
+    } catch (error) {
+      return null;
+    }
+  }
+
   function stopWorker() {
     clearTimeout(noticeTimer);
     clearTimeout(startTimer);
@@ -108,28 +175,65 @@
     const focus = document.activeElement;
     stopWorker();
     dispatch(event);
-    if (focus === linje || focus === avbryt) konsoll.focus();
+    if (focus === linje || focus === avbryt || focus === document.body) konsoll.focus();
     reveal(slutt);
   }
 
   function fail() {
     stopWorker();
-    dispatch({ type: 'failure' });
+    const inFrame = (() => {
+      try {
+        return window.self !== window.top;
+      } catch (error) {
+        return true;
+      }
+    })();
+    const cause = pageState.failureCause({
+      worker: typeof Worker !== 'undefined',
+      webAssembly: typeof WebAssembly !== 'undefined',
+      inFrame,
+      opaqueOrigin: self.origin === 'null',
+      file: location.protocol === 'file:',
+    });
+    dispatch({ type: 'failure', cause, inFrame });
   }
 
-  function send(text) {
-    show(text, 'inn');
-    worker.postMessage({ input: encoder.encode(text) });
+  // Each line goes to the program on its own, and shows in the console once
+  // the program has read it, after the prompt it answers.
+  function send(text, heard) {
+    const lines = lineDiscipline.lines(text).map((line) => ({ text: line, heard }));
+    dispatch({ type: 'sent', lines });
+    for (const { text: line } of lines) worker.postMessage({ input: encoder.encode(line), echo: true });
   }
 
   function interrupt() {
     if (!pageState.view(state).running) return;
-    show('^C', 'inn');
+    show('^C', 'inn', true);
     finish({ type: 'interrupt' });
   }
 
+  // A program of another version than the page's never runs under it.
+  function outdated() {
+    dispatch({ type: 'newVersion' });
+    finish({ type: 'interrupt' });
+  }
+
+  // Whether the site now holds another version than this page's.
+  async function checkVersion() {
+    if (!onSite) return;
+    try {
+      const page = await (await fetch('./', { cache: 'no-store' })).text();
+      const found = page.match(/<meta name="version" content="([^"]+)">/);
+      if (found && found[1] !== version) dispatch({ type: 'newVersion' });
+    } catch (error) {
+      // Offline: nothing to compare with.
+    }
+  }
+
   function onMessage({ data }) {
-    if (data.output) {
+    if ('version' in data) {
+      if (data.version !== version) outdated();
+    } else if (data.output) {
       const text = decoder.decode(data.output, { stream: true });
       if (text === '') return;
       dispatch({ type: 'output' });
@@ -137,9 +241,18 @@
       // The prompt the program wrote last on its line describes the line.
       const last = text.slice(text.lastIndexOf('\n') + 1).trim();
       if (last !== '') ledetekst.textContent = last;
+    } else if (data.taken) {
+      const [line] = state.waiting;
+      dispatch({ type: 'taken' });
+      if (line) show(line.text, 'inn', line.heard);
+    } else if (data.awaitingKey) {
+      const focus = document.activeElement;
+      dispatch({ type: 'awaitingKey' });
+      setLine('', 0);
+      if (focus === linje) konsoll.focus();
     } else if ('waiting' in data) {
       dispatch({ type: 'waiting', waiting: data.waiting });
-      if (data.waiting) reveal(linje);
+      if (data.waiting && !skrivelinje.hidden) reveal(linje);
     } else if ('exit' in data) {
       const rest = decoder.decode();
       if (rest) show(rest, 'ut');
@@ -150,7 +263,7 @@
   }
 
   function createWorker() {
-    if (!inlinedProgram) return new Worker('worker.js');
+    if (!inlinedProgram) return new Worker(`${version}/worker.js`);
     if (!programUrl) {
       programUrl = URL.createObjectURL(new Blob([inlinedProgram.textContent], { type: 'text/javascript' }));
     }
@@ -160,11 +273,11 @@
   function start() {
     stopWorker();
     for (let node = konsoll.firstChild; node !== skrivelinje; node = konsoll.firstChild) node.remove();
-    state = pageState.initial;
+    dispatch({ type: 'restart' });
     decoder = new TextDecoder();
     ledetekst.textContent = '';
-    render();
     setLine('', 0);
+    checkVersion();
     try {
       worker = createWorker();
     } catch (error) {
@@ -189,6 +302,7 @@
       selected: selection !== null && !selection.isCollapsed && selection.toString() !== '',
       running: view.running,
       shown: view.line,
+      key: view.keyWaits,
     };
   }
 
@@ -201,8 +315,10 @@
     } else if (result.act === 'end') {
       worker.postMessage({ end: true });
       dispatch({ type: 'inputEnded' });
+    } else if (result.act === 'key') {
+      worker.postMessage({ input: encoder.encode(result.text) });
     } else {
-      if (result.act === 'send') send(result.text);
+      if (result.act === 'send') send(result.text, !result.pasted);
       setLine(result.value, result.cursor);
       if (!focused) linje.focus();
     }
@@ -233,22 +349,36 @@
     fitLine();
   });
   skrivelinje.addEventListener('submit', (event) => handle(event, { type: 'submit' }, true));
-  konsoll.addEventListener('click', () => {
-    if (!skrivelinje.hidden && document.getSelection().isCollapsed) linje.focus();
+  // A tap in the console ends the closing wait, or else puts the line in
+  // focus, which opens a phone's keyboard.
+  konsoll.addEventListener('click', (event) => {
+    if (pageState.view(state).keyWaits) {
+      handle(event, { type: 'click' }, false);
+    } else if (!skrivelinje.hidden && document.getSelection().isCollapsed) {
+      linje.focus();
+    }
   });
   avbryt.addEventListener('click', interrupt);
   igjen.addEventListener('click', start);
+  element('last-inn').addEventListener('click', () => location.reload());
+  for (const button of document.querySelectorAll('#maal button')) {
+    button.addEventListener('click', () => setLanguage(button.lang, true));
+  }
+  element('maal').hidden = false;
   window.addEventListener('resize', fitLine);
+  document.addEventListener('visibilitychange', () => { if (document.visibilityState === 'visible') checkVersion(); });
 
   // On a web server the site works offline once it has been loaded; in a
   // sandboxed frame, or from a file, there is no service worker, and none is needed.
-  if (document.querySelector('link[rel="manifest"]') && location.protocol !== 'file:') {
+  if (onSite) {
     try {
       navigator.serviceWorker.register('service_worker.js').catch(() => {});
+      navigator.serviceWorker.addEventListener('controllerchange', checkVersion);
     } catch (error) {
       // The page runs without one.
     }
   }
 
+  setLanguage(language.choose(storedForm(), navigator.languages), false);
   start();
 })();

@@ -1,22 +1,30 @@
 // The console's line discipline, as a terminal's: what the user types stands
 // on the line until Enter hands it to the program with a line feed; Ctrl-D
 // hands it over without one, or on an empty line ends the input; Ctrl-C
-// stops the program. A pure function from an event and the line to what
-// happens, so that it is tested without a page.
+// stops the program. Where the program waits for its closing key, any key
+// ends it, or a tap or click in the console. A pure function from an event
+// and the line to what happens, so that it is tested without a page.
 //
 // The event, as the page sees it:
 //   { type: 'keydown', key, code, keyCode, ctrlKey, altKey, metaKey, isComposing }
 //   { type: 'beforeinput' | 'input', inputType, data }
 //   { type: 'paste', data }        the text pasted
 //   { type: 'submit' }             the line's form, as the Send key submits it
-// The line: { value, start, end, focused, selected, running, shown }: its
-// text, the cursor or selection in it, whether it has the keyboard focus,
-// whether text is selected anywhere on the page, whether the program still
-// runs, and whether the line is shown (it is not once the input has ended).
+//   { type: 'click' }              a tap or click in the console
+// The line: { value, start, end, focused, selected, running, shown, key }:
+// its text, the cursor or selection in it, whether it has the keyboard
+// focus, whether text is selected anywhere on the page, whether the program
+// still runs, whether the line is shown (it is not once the input has
+// ended, nor while the closing key is awaited), and whether the program
+// waits for its closing key.
 //
 // What happens:
-//   { act: 'send', text, value, cursor }  hand `text` to the program; the line
-//                                         then holds `value`, the cursor at `cursor`
+//   { act: 'send', text, value, cursor, pasted }
+//                                         hand `text` to the program; the line
+//                                         then holds `value`, the cursor at `cursor`;
+//                                         `pasted` where it came from a paste
+//   { act: 'key', text }                  hand the closing key's `text` to the
+//                                         program, shown nowhere
 //   { act: 'edit', value, cursor }        the line holds `value`, nothing is sent
 //   { act: 'end' }                        end the input
 //   { act: 'interrupt' }                  stop the program
@@ -59,11 +67,21 @@ const lineDiscipline = (() => {
     return { act: 'send', text: whole.slice(0, lastLineFeed + 1), value, cursor };
   }
 
+  // Any key ends the closing wait: a character as it is, a key without one
+  // (Enter, Escape) as a line end. Ctrl-D ends the input, as anywhere.
+  function closingKey(event) {
+    if (ctrlLetter(event, 'd')) return { act: 'end' };
+    if (event.ctrlKey || event.metaKey || composing(event)) return byDefault;
+    if (event.key === 'Enter' || event.key === 'Escape') return { act: 'key', text: '\n' };
+    return printable(event) ? { act: 'key', text: event.key } : byDefault;
+  }
+
   // Typing while the line has no focus goes to its end.
   const atEnd = (line) => ({ ...line, start: line.value.length, end: line.value.length });
 
   function keydown(event, line) {
     if (ctrlLetter(event, 'c')) return line.selected || line.start !== line.end ? byDefault : { act: 'interrupt' };
+    if (line.key) return closingKey(event);
     if (!line.shown) return byDefault;
     if (ctrlLetter(event, 'd')) {
       return line.value === '' ? { act: 'end' } : { act: 'send', text: line.value, value: '', cursor: 0 };
@@ -81,13 +99,16 @@ const lineDiscipline = (() => {
     return byDefault;
   }
 
-  return (event, line) => {
+  const discipline = (event, line) => {
     if (!line.running) return byDefault;
     if (event.type === 'keydown') return keydown(event, line);
+    if (event.type === 'click') return line.key ? { act: 'key', text: '\n' } : byDefault;
     if (!line.shown) return byDefault;
     switch (event.type) {
-      case 'paste':
-        return insert(line.focused ? line : atEnd(line), event.data);
+      case 'paste': {
+        const result = insert(line.focused ? line : atEnd(line), event.data);
+        return result.act === 'send' ? { ...result, pasted: true } : result;
+      }
       case 'submit':
         return { act: 'send', text: `${line.value}\n`, value: '', cursor: 0 };
       case 'beforeinput':
@@ -102,6 +123,12 @@ const lineDiscipline = (() => {
         return byDefault;
     }
   };
+
+  // The lines of a text handed to the program, each with its line feed, and
+  // a last part without one; the program takes them one at a time.
+  discipline.lines = (text) => text.match(/[^\n]*\n|[^\n]+$/g) || [];
+
+  return discipline;
 })();
 
 if (typeof module !== 'undefined') module.exports = { lineDiscipline };

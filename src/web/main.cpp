@@ -1,7 +1,8 @@
 // The program in a web page: the dialogue reads what the page sends and hands
 // what it writes back to the page. The page (or the test runner under node)
-// gives the module three functions: readInput(capacity), a promise of at most
-// capacity bytes, none at the end of the input; writeOutput(bytes); and
+// gives the module four functions: readInput(capacity), a promise of at most
+// capacity bytes, none at the end of the input; writeOutput(bytes);
+// awaitingKey(), called as the program waits for its closing key; and
 // ended(status), called once the program has ended.
 #include <emscripten.h>
 
@@ -26,11 +27,20 @@ EM_JS(void, write_to_page, (const char* data, int size), {
     Module.writeOutput(HEAPU8.slice(data, data + size));
 });
 
+EM_JS(void, report_awaiting_key, (), {
+    Module.awaitingKey();
+});
+
 // main returns to the runtime each time the program waits for input, so its
 // last return says nothing by itself; the page hears of the end from here.
 EM_JS(void, report_end, (int status), {
     Module.ended(status);
 });
+
+class PageReport : public kondensator::DialogueReport {
+public:
+    void awaiting_key() override { report_awaiting_key(); }
+};
 
 class PageInput : public std::streambuf {
 private:
@@ -51,7 +61,8 @@ int main() {
                                           nullptr);
     std::istream in(&input_buffer);
     std::ostream out(&output_buffer);
-    const int status = kondensator::run_dialogue(in, out);
+    PageReport report;
+    const int status = kondensator::run_dialogue(in, out, kondensator::kMaxDischarges, &report);
     out.flush();
     report_end(status);
     return status;

@@ -6,60 +6,96 @@
 // 'computing' while it runs without waiting for input, `noticed` once that
 // has lasted long enough to say so; 'reading' while it waits for input;
 // 'ended' after it has ended; 'stopped' after the user stopped it; 'failed'
-// where it could not start.
+// where it could not start, with the cause the page could tell.
 //
-// While it runs, `inputEnded` says that the user has ended its input.
+// While it runs, `inputEnded` says that the user has ended its input,
+// `closingKey` that the program waits for its closing key, and `waiting`
+// holds the lines sent before the program asked for them, oldest first.
+// `newVersion` says that the site holds a newer version than the page's.
 //
 // The events: { type: 'output' }, { type: 'waiting', waiting }, { type: 'exit' },
 // { type: 'notice' } (computing has lasted long enough), { type: 'inputEnded' },
-// { type: 'interrupt' }, { type: 'failure' } and { type: 'restart' }.
+// { type: 'awaitingKey' }, { type: 'sent', lines } (lines handed to the program),
+// { type: 'taken' } (it read the oldest of them), { type: 'interrupt' },
+// { type: 'failure', cause, inFrame }, { type: 'restart' } and { type: 'newVersion' }.
 'use strict';
 
 const pageState = (() => {
-  const phase = (name, noticed = false, inputEnded = false) => ({ phase: name, noticed, inputEnded });
+  const phase = (name, rest = {}) => ({
+    phase: name, noticed: false, inputEnded: false, closingKey: false, waiting: [], newVersion: false, ...rest,
+  });
   const running = (state) => ['starting', 'computing', 'reading'].includes(state.phase);
 
   function next(state, event) {
-    if (!running(state)) return event.type === 'restart' && state.phase !== 'failed' ? phase('starting') : state;
+    if (event.type === 'newVersion') return { ...state, newVersion: true };
+    if (!running(state)) {
+      if (event.type !== 'restart' || state.phase === 'failed') return state;
+      return phase('starting', { newVersion: state.newVersion });
+    }
     switch (event.type) {
       case 'output':
-        return state.phase === 'starting' ? phase('computing', false, state.inputEnded) : state;
+        return state.phase === 'starting' ? { ...state, phase: 'computing' } : state;
       case 'waiting':
-        if (event.waiting) return phase('reading', false, state.inputEnded);
-        return state.phase === 'computing' ? state : phase('computing', false, state.inputEnded);
+        if (event.waiting) return { ...state, phase: 'reading', noticed: false };
+        return state.phase === 'computing' ? state : { ...state, phase: 'computing', noticed: false };
       case 'notice':
-        return state.phase === 'computing' ? phase('computing', true, state.inputEnded) : state;
+        return state.phase === 'computing' ? { ...state, noticed: true } : state;
       case 'inputEnded':
-        return phase(state.phase, state.noticed, true);
+        return { ...state, inputEnded: true };
+      case 'awaitingKey':
+        return { ...state, closingKey: true };
+      case 'sent':
+        return { ...state, waiting: [...state.waiting, ...event.lines] };
+      case 'taken':
+        return { ...state, waiting: state.waiting.slice(1) };
       case 'exit':
-        return phase('ended');
+        return phase('ended', { newVersion: state.newVersion });
       case 'interrupt':
-        return phase('stopped');
+        return phase('stopped', { newVersion: state.newVersion });
       case 'failure':
-        return phase('failed');
+        return phase('failed', { cause: event.cause, inFrame: Boolean(event.inFrame), newVersion: state.newVersion });
       default:
         return state;
     }
   }
 
-  // What the page shows: whether the program runs (Ctrl-C stops it), whether
-  // the line is shown (keys go to it) and whether it waits for input, the
-  // notice that the program computes (with its stop button), the closing
-  // notice, whether the restart button is shown, and whether the alert that
-  // the program cannot start is.
+  // What the page shows: whether the program runs (Ctrl-C and "Avbryt" stop
+  // it), whether the line is shown (keys go to it) and whether it waits for
+  // input, whether the program waits for its closing key (any key ends it),
+  // the lines waiting to be read, whether to say that the program computes,
+  // the closing notice ('ended', 'stopped' or ''), whether the restart
+  // button is shown, the alert where the program cannot start (its cause,
+  // and whether to offer the page in a new tab) and whether a new version
+  // is ready.
   function view(state) {
+    const isRunning = running(state);
+    const failed = state.phase === 'failed';
     return {
-      running: running(state),
-      line: running(state) && !state.inputEnded,
-      lineWaits: state.phase === 'reading',
-      computing: state.phase === 'computing' && state.noticed ? 'Regner ...' : '',
-      closing: { ended: 'Programmet er avsluttet.', stopped: 'Programmet ble avbrutt.' }[state.phase] || '',
+      running: isRunning,
+      line: isRunning && !state.inputEnded && !state.closingKey,
+      lineWaits: state.phase === 'reading' && !state.closingKey,
+      keyWaits: isRunning && state.closingKey,
+      waitingLines: state.waiting,
+      computing: state.phase === 'computing' && state.noticed,
+      closing: { ended: 'ended', stopped: 'stopped' }[state.phase] || '',
       restart: state.phase === 'ended' || state.phase === 'stopped',
-      alert: state.phase === 'failed',
+      alert: failed ? state.cause : '',
+      newTab: failed && state.inFrame && state.cause !== 'browser',
+      newVersion: state.newVersion,
     };
   }
 
-  return { initial: phase('starting'), next, view };
+  // Why the program could not start, as far as the page can tell: the
+  // browser lacks a worker or WebAssembly ('browser'), the page sits in a
+  // sandboxed frame, whose origin is opaque ('sandbox'), or else a policy of
+  // the site stopped it ('policy').
+  function failureCause({ worker, webAssembly, inFrame, opaqueOrigin, file }) {
+    if (!worker || !webAssembly) return 'browser';
+    if (inFrame && opaqueOrigin && !file) return 'sandbox';
+    return 'policy';
+  }
+
+  return { initial: phase('starting'), next, view, failureCause };
 })();
 
 if (typeof module !== 'undefined') module.exports = { pageState };

@@ -1,6 +1,7 @@
 # Checks that the top entry of the changelog CHANGELOG is for VERSION, the
-# project's version, and that the teachers' guide GUIDE names its files (with
-# the version the build fills in). Installs the build BUILD into PREFIX, runs the installed
+# project's version, and that each of the teachers' guides GUIDES (separated by
+# |) starts with a byte-order mark and names its files (with the version the
+# build fills in). Installs the build BUILD into PREFIX, runs the installed
 # program on a transcript, and renders its manual page with MAN (if found),
 # which must warn of nothing and show VERSION. Then, where DPKG_DEB is found,
 # makes a .deb, whose install lists other paths as installed, and uninstalls:
@@ -15,12 +16,21 @@ if(NOT CMAKE_MATCH_1 STREQUAL VERSION)
   message(FATAL_ERROR "The top entry of ${CHANGELOG} is for version ${CMAKE_MATCH_1}, but project(VERSION) "
                       "is ${VERSION}: add an entry for ${VERSION}, or set the version to ${CMAKE_MATCH_1}")
 endif()
-file(READ ${GUIDE} guide)
-foreach(name "kondensator-@VERSION@.html" "kondensator-@VERSION@-site.zip" "kondensator-@VERSION@-x64.msi")
-  string(FIND "${guide}" "${name}" at)
-  if(at EQUAL -1)
-    message(FATAL_ERROR "${GUIDE} does not name ${name}")
+# Each guide reads right where a web server sends it without a charset: a
+# UTF-8 byte-order mark first.
+string(REPLACE "|" ";" guides "${GUIDES}")
+foreach(guide ${guides})
+  file(READ ${guide} start LIMIT 3 HEX)
+  if(NOT start STREQUAL "efbbbf")
+    message(FATAL_ERROR "${guide} does not start with a UTF-8 byte-order mark")
   endif()
+  file(READ ${guide} text)
+  foreach(name "kondensator-@VERSION@.html" "kondensator-@VERSION@-site.zip" "kondensator-@VERSION@-x64.msi")
+    string(FIND "${text}" "${name}" at)
+    if(at EQUAL -1)
+      message(FATAL_ERROR "${guide} does not name ${name}")
+    endif()
+  endforeach()
 endforeach()
 
 # A prefix that already holds a file and an empty folder of the install's.

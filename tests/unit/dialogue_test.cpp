@@ -103,13 +103,24 @@ private:
     const Delivered& output_;
 };
 
+// The page hears that the closing wait takes its key, once the whole output
+// is there, and only then.
+struct KeyReport : kondensator::DialogueReport {
+    explicit KeyReport(const Delivered& output) : output(output) {}
+    void awaiting_key() override { seen.push_back(output.text); }
+    const Delivered& output;
+    std::vector<std::string> seen;
+};
+
 TEST(Dialogue, FlushesBeforeEveryReadToThePage) {
     Delivered delivered;
     kondensator::PageOutput output_buffer(Delivered::append, &delivered);
     WatchingInput input_buffer("1\n1\n8\n1\nx", delivered);
     std::istream in(&input_buffer);
     std::ostream out(&output_buffer);
-    kondensator::run_dialogue(in, out);
+    KeyReport report(delivered);
+    kondensator::run_dialogue(in, out, kondensator::kMaxDischarges, &report);
+    EXPECT_EQ(report.seen, std::vector<std::string>{transcript::of("4")});
 
     const std::string full = transcript::of("4");
     std::vector<std::string> expected;

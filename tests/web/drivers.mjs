@@ -11,11 +11,14 @@ export const chromeArgs = ['--no-sandbox', '--disable-gpu', '--no-first-run', '-
 // Headless Chromium and Firefox through puppeteer-core; WebKitGTK, the engine
 // of Safari and of every browser on an iPad, through WebKitWebDriver and its
 // MiniBrowser (under xvfb-run). The browser is the one installed, never one
-// downloaded.
-export function launch(browserName, executablePath, webDriverPath) {
-  if (browserName === 'webkit') return launchWebKit(webDriverPath, executablePath);
+// downloaded. `languages`, where given, are the reader's languages, most
+// wanted first.
+export function launch(browserName, executablePath, webDriverPath, languages = null) {
+  if (browserName === 'webkit') return launchWebKit(webDriverPath, executablePath, languages);
+  const lang = languages ? [`--lang=${languages[0]}`, `--accept-lang=${languages.join(',')}`] : [];
   return puppeteer.launch({
-    browser: browserName, executablePath, headless: true, args: browserName === 'chrome' ? chromeArgs : [],
+    browser: browserName, executablePath, headless: true, args: browserName === 'chrome' ? [...chromeArgs, ...lang] : [],
+    extraPrefsFirefox: languages ? { 'intl.accept_languages': languages.join(', ') } : {},
   });
 }
 
@@ -25,6 +28,18 @@ export function launch(browserName, executablePath, webDriverPath) {
 // scenarios make in the page.
 export const inPage = {
   text: (className) => [...document.querySelectorAll(`#konsoll > .${className}`)].map((e) => e.textContent).join(''),
+  // The console as it reads: output and what was typed, in order.
+  console: () => [...document.querySelectorAll('#konsoll > .ut, #konsoll > .inn')].map((e) => e.textContent).join(''),
+  waitsForKey: () => document.getElementById('konsoll').classList.contains('tast'),
+  size: (id) => {
+    const box = document.getElementById(id).getBoundingClientRect();
+    return Math.min(box.width, box.height);
+  },
+  // The link an alert offers to open the page in a new tab, as [href, target, rel].
+  newTabLink: () => {
+    const link = [...document.querySelectorAll('#feil a')].find((a) => a.getClientRects().length > 0);
+    return link ? [link.href, link.target, link.rel] : null;
+  },
   status: (id) => document.getElementById(id).textContent,
   shown: (id) => {
     const element = document.getElementById(id);
@@ -54,9 +69,9 @@ export const inPage = {
     });
   },
   // Elements not wholly inside the window, but for a part of a pixel that
-  // scrolling, in whole pixels, leaves.
+  // scrolling, in whole pixels, leaves: by id, or by a selector.
   outOfView: (ids) => ids.filter((id) => {
-    const box = document.getElementById(id).getBoundingClientRect();
+    const box = (/^[a-z]/.test(id) ? document.getElementById(id) : document.querySelector(id)).getBoundingClientRect();
     return !(box.top > -1 && box.left > -1 && box.bottom < window.innerHeight + 1 && box.right < window.innerWidth + 1);
   }),
   // Text selected over the first prompt, with the console focused, as a drag leaves it.
@@ -69,7 +84,8 @@ export const inPage = {
     window.textChanges = [];
     new MutationObserver((records) => {
       for (const r of records) {
-        if (r.type === 'characterData' || (r.type === 'childList' && r.target.id !== 'konsoll')) {
+        const waitingLines = r.target.id === 'venter' || (r.target.parentElement && r.target.parentElement.id === 'venter');
+        if (!waitingLines && (r.type === 'characterData' || (r.type === 'childList' && r.target.id !== 'konsoll'))) {
           window.textChanges.push(`${r.type} in ${r.target.nodeName}.${r.target.className || r.target.id}`);
         }
       }

@@ -1,5 +1,5 @@
-// The page's logic without a page: the line discipline and the page's
-// state, each against one table of cases.
+// The page's logic without a page: the line discipline, the page's state
+// and the choice of written form, each against one table of cases.
 //   node page_logic_test.cjs SOURCE_DIR
 'use strict';
 const assert = require('assert');
@@ -8,6 +8,7 @@ const path = require('path');
 const source = process.argv[2];
 const { lineDiscipline } = require(path.resolve(source, 'line_discipline.js'));
 const { pageState } = require(path.resolve(source, 'page_state.js'));
+const { language } = require(path.resolve(source, 'language.js'));
 
 // The line "4.7" with the cursor at its end, focused, while the program runs.
 const line = (changes = {}) => ({
@@ -17,7 +18,10 @@ const key = (key, changes = {}) => ({
   type: 'keydown', key, code: '', keyCode: 0, ctrlKey: false, altKey: false, metaKey: false, isComposing: false,
   ...changes,
 });
-const send = (text, value = '', cursor = 0) => ({ act: 'send', text, value, cursor });
+const send = (text, value = '', cursor = 0, pasted = undefined) => ({
+  act: 'send', text, value, cursor, ...(pasted ? { pasted } : {}),
+});
+const closing = (changes = {}) => line({ value: '', start: 0, end: 0, shown: false, key: true, ...changes });
 const edit = (value, cursor = value.length) => ({ act: 'edit', value, cursor });
 const byDefault = { act: 'default' };
 
@@ -48,10 +52,10 @@ const lineCases = [
   ['Enter elsewhere sends the line', key('Enter'), line({ focused: false }), send('4.7\n')],
   ['Tab elsewhere moves the focus', key('Tab'), line({ focused: false }), byDefault],
   ['a paste inserts at the cursor and sends whole lines', { type: 'paste', data: '1\n2\n3' },
-    line({ start: 1, end: 1 }), send('41\n2\n', '3.7', 1)],
+    line({ start: 1, end: 1 }), send('41\n2\n', '3.7', 1, true)],
   ['a paste without a line feed stays on the line', { type: 'paste', data: 'e-6' }, line(), edit('4.7e-6')],
   ['a paste elsewhere goes to the end', { type: 'paste', data: '\n' }, line({ focused: false, start: 0, end: 0 }),
-    send('4.7\n')],
+    send('4.7\n', '', 0, true)],
   ['the Send key submits the form', { type: 'submit' }, line(), send('4.7\n')],
   ['a line break as input sends what stands before it', { type: 'beforeinput', inputType: 'insertLineBreak' },
     line({ start: 2, end: 2 }), send('4.\n', '7', 0)],
@@ -61,6 +65,16 @@ const lineCases = [
   ['a line feed that got into the line all the same', { type: 'input', inputType: 'insertText' },
     line({ value: '4.7\n1', start: 5, end: 5 }), send('4.7\n', '1', 1)],
   ['nothing is taken once the program has ended', key('Enter'), line({ running: false }), byDefault],
+  ['at the closing wait Space ends the program', key(' '), closing(), { act: 'key', text: ' ' }],
+  ['so does a letter', key('j'), closing({ focused: false }), { act: 'key', text: 'j' }],
+  ['so does Enter, as a line end', key('Enter'), closing(), { act: 'key', text: '\n' }],
+  ['so does Escape, as a line end', key('Escape'), closing(), { act: 'key', text: '\n' }],
+  ['so does a tap in the console', { type: 'click' }, closing(), { act: 'key', text: '\n' }],
+  ['a tap while the program reads a value only focuses the line', { type: 'click' }, line(), byDefault],
+  ['Ctrl-C still stops the program', key('c', { ctrlKey: true }), closing(), { act: 'interrupt' }],
+  ['Ctrl-D still ends the input', key('d', { ctrlKey: true }), closing(), { act: 'end' }],
+  ['Tab still moves the focus', key('Tab'), closing(), byDefault],
+  ['a paste is no key', { type: 'paste', data: 'x' }, closing(), byDefault],
   ['nor once its input has ended', { type: 'paste', data: '1\n' }, line({ shown: false }), byDefault],
 ];
 
@@ -69,24 +83,65 @@ const run = (...types) => types.reduce((state, type) => pageState.next(state, ty
 const waiting = (value) => ({ type: 'waiting', waiting: value });
 const computing = (state) => pageState.view(state).computing;
 
+const sent = (...lines) => ({ type: 'sent', lines: lines.map((text) => ({ text, heard: true })) });
+const lines = (...texts) => texts.map((text) => ({ text, heard: true }));
+
 const stateCases = [
-  ['at the start nothing is said, and the line is there', run(), { line: true, lineWaits: false, computing: '',
-    closing: '', restart: false, alert: false }],
-  ['reading: the line waits', run('output', waiting(true)), { line: true, lineWaits: true, computing: '' }],
-  ['computing, not yet long', run('output', waiting(true), waiting(false)), { lineWaits: false, computing: '' }],
-  ['computing long enough is said', run('output', 'notice'), { computing: 'Regner ...' }],
-  ['reading again takes the notice away', run('output', 'notice', waiting(true)), { computing: '' }],
-  ['a notice that comes late while reading says nothing', run(waiting(true), 'notice'), { computing: '' }],
-  ['ended', run('output', 'exit'), { running: false, line: false, closing: 'Programmet er avsluttet.', restart: true }],
-  ['stopped', run('output', 'notice', 'interrupt'), { running: false, line: false, computing: '',
-    closing: 'Programmet ble avbrutt.', restart: true }],
+  ['at the start nothing is said, the line is there and Avbryt too', run(), { line: true, lineWaits: false,
+    computing: false, closing: '', restart: false, alert: '', running: true, keyWaits: false }],
+  ['reading: the line waits', run('output', waiting(true)), { line: true, lineWaits: true, computing: false }],
+  ['computing, not yet long', run('output', waiting(true), waiting(false)), { lineWaits: false, computing: false }],
+  ['computing long enough is said', run('output', 'notice'), { computing: true }],
+  ['reading again takes the notice away', run('output', 'notice', waiting(true)), { computing: false }],
+  ['a notice that comes late while reading says nothing', run(waiting(true), 'notice'), { computing: false }],
+  ['ended', run('output', 'exit'), { running: false, line: false, closing: 'ended', restart: true }],
+  ['stopped', run('output', 'notice', 'interrupt'), { running: false, line: false, computing: false,
+    closing: 'stopped', restart: true }],
+  ['the closing key: no line, any key ends it', run('output', 'awaitingKey', waiting(true)),
+    { running: true, line: false, lineWaits: false, keyWaits: true }],
+  ['lines sent ahead wait beneath the line, oldest first', run('output', sent('1e-6\n', '1e-6\n'), sent('10\n')),
+    { waitingLines: lines('1e-6\n', '1e-6\n', '10\n') }],
+  ['the program takes the oldest', run(sent('1\n', '2\n'), 'taken'), { waitingLines: lines('2\n') }],
+  ['the lines go with the run', run(sent('1\n'), 'exit', 'restart'), { waitingLines: [] }],
+  ['a new version is said, through the end and a new start', run('newVersion', 'exit', 'restart'),
+    { newVersion: true, running: true }],
   ['after the input has ended the program still runs, without its line', run(waiting(true), 'inputEnded'),
     { running: true, line: false }],
-  ['a failure while starting', run('failure'), { running: false, line: false, computing: '', restart: false,
-    alert: true }],
+  ['a failure while starting', run({ type: 'failure', cause: 'policy' }), { running: false, line: false,
+    computing: false, restart: false, alert: 'policy', newTab: false }],
+  ['in a frame the alert offers a new tab', run({ type: 'failure', cause: 'sandbox', inFrame: true }),
+    { alert: 'sandbox', newTab: true }],
+  ['but not where the browser lacks what it needs', run({ type: 'failure', cause: 'browser', inFrame: true }),
+    { alert: 'browser', newTab: false }],
   ['starting again after the end', run('exit', 'restart'), { running: true, line: true, closing: '' }],
   ['no restart after a failure', run('failure', 'restart'), { running: false }],
-  ['an exit after the stop changes nothing', run('interrupt', 'exit'), { closing: 'Programmet ble avbrutt.' }],
+  ['an exit after the stop changes nothing', run('interrupt', 'exit'), { closing: 'stopped' }],
+];
+
+const environment = (changes) => ({ worker: true, webAssembly: true, inFrame: false, opaqueOrigin: false,
+  file: false, ...changes });
+const causeCases = [
+  ['no worker', environment({ worker: false, inFrame: true, opaqueOrigin: true }), 'browser'],
+  ['no WebAssembly', environment({ webAssembly: false }), 'browser'],
+  ['a sandboxed frame on a web server', environment({ inFrame: true, opaqueOrigin: true }), 'sandbox'],
+  ['a frame of the same site', environment({ inFrame: true }), 'policy'],
+  ['a file from the disk, in a frame', environment({ inFrame: true, opaqueOrigin: true, file: true }), 'policy'],
+  ['a page of its own', environment({}), 'policy'],
+];
+
+// The browser's languages, what the reader chose before, and the form shown.
+const formCases = [
+  ['nynorsk first', [['nn-NO', 'nb-NO', 'en'], null], 'nn'],
+  ['nynorsk as no-NN', [['no-NN', 'nb'], null], 'nn'],
+  ['nynorsk as nn', [['en', 'nn'], null], 'nn'],
+  ['bokmål before nynorsk', [['nb', 'nn'], null], 'nb'],
+  ['Norwegian before nynorsk', [['no', 'nn-NO'], null], 'nb'],
+  ['Danish before nynorsk', [['da-DK', 'nn'], null], 'nb'],
+  ['neither', [['en-GB', 'de'], null], 'nb'],
+  ['no list at all', [undefined, null], 'nb'],
+  ['the reader chose bokmål', [['nn'], 'nb'], 'nb'],
+  ['the reader chose nynorsk', [['en'], 'nn'], 'nn'],
+  ['a stored value that is no form', [['nn'], 'xx'], 'nn'],
 ];
 
 let failures = 0;
@@ -107,6 +162,17 @@ for (const [name, state, expected] of stateCases) {
     for (const [field, value] of Object.entries(expected)) assert.deepStrictEqual(view[field], value, field);
   });
 }
-check('the notice needs the computing phase', () => assert.strictEqual(computing(run('notice')), ''));
-console.log(`${lineCases.length + stateCases.length + 1 - failures} of ${lineCases.length + stateCases.length + 1} cases pass`);
+for (const [name, env, expected] of causeCases) {
+  check(`failure: ${name}`, () => assert.strictEqual(pageState.failureCause(env), expected));
+}
+for (const [name, [languages, stored], expected] of formCases) {
+  check(`form: ${name}`, () => assert.strictEqual(language.choose(stored, languages), expected));
+}
+check('the notice needs the computing phase', () => assert.strictEqual(computing(run('notice')), false));
+check('both forms have every text', () => assert.deepStrictEqual(Object.keys(language.texts.nn).sort(),
+  Object.keys(language.texts.nb).sort()));
+check('the lines of a paste, each with its line end', () => assert.deepStrictEqual(
+  lineDiscipline.lines('1e-6\n1e-6\n\n1'), ['1e-6\n', '1e-6\n', '\n', '1']));
+const total = lineCases.length + stateCases.length + causeCases.length + formCases.length + 3;
+console.log(`${total - failures} of ${total} cases pass`);
 process.exit(failures === 0 ? 0 : 1);

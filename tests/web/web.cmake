@@ -21,7 +21,7 @@ add_test(NAME web.page_is_reproducible
 find_program(KONDENSATOR_BSDTAR bsdtar)
 add_test(NAME web.site_zip_is_reproducible
   COMMAND ${CMAKE_COMMAND} -DFIRST=${web_build}/kondensator-${PROJECT_VERSION}-site.zip
-          -DFOLDER=${PROJECT_BINARY_DIR}/web-again/site -DTOP=kondensator-${PROJECT_VERSION}-site
+          -DFOLDER=${PROJECT_BINARY_DIR}/web-again/site -DTOP=kondensator
           -DTIME=${KONDENSATOR_RELEASE_TIME} -DBSDTAR=${KONDENSATOR_BSDTAR} -DSOURCE_DIR=${PROJECT_SOURCE_DIR}
           -P ${packaging_tests}/site_zip_again.cmake)
 set_tests_properties(web.site_zip_is_reproducible PROPERTIES FIXTURES_REQUIRED web_package)
@@ -37,7 +37,7 @@ set_tests_properties(web.node.number_reader PROPERTIES FIXTURES_REQUIRED web_rea
 foreach(input ${transcripts})
   get_filename_component(name ${input} NAME_WE)
   add_test(NAME web.node.transcript.${name}
-    COMMAND ${KONDENSATOR_NODE} ${CMAKE_CURRENT_LIST_DIR}/run_transcript.cjs ${web_build}/site
+    COMMAND ${KONDENSATOR_NODE} ${CMAKE_CURRENT_LIST_DIR}/run_transcript.cjs ${web_build}/site/${PROJECT_VERSION}
             ${input} ${transcripts_dir}/${name}.out)
 endforeach()
 
@@ -65,7 +65,7 @@ math(EXPR next_patch "${PROJECT_VERSION_PATCH} + 1")
 add_test(NAME web.site_of_the_next_version
   COMMAND ${CMAKE_COMMAND} -DSOURCE=${PROJECT_SOURCE_DIR}/src/web -DPROGRAM=${web_build}/kondensator.js
           -DVERSION=${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${next_patch} -DICONS=${web_build}/icons
-          -DWINDOWS_ICON=${PROJECT_SOURCE_DIR}/src/icon/kondensator.ico -DGUIDE=${PROJECT_SOURCE_DIR}/doc/LESMEG.txt.in
+          -DWINDOWS_ICON=${PROJECT_SOURCE_DIR}/src/icon/kondensator.ico -DDOCS=${PROJECT_SOURCE_DIR}/doc
           -DMODE=site -DOUTPUT=${web_build}/site-next -P ${PROJECT_SOURCE_DIR}/cmake/web_page.cmake)
 set_tests_properties(web.site_of_the_next_version PROPERTIES FIXTURES_SETUP next_site)
 

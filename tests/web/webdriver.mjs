@@ -5,7 +5,9 @@ import { spawn } from 'node:child_process';
 import net from 'node:net';
 
 // The WebDriver key codes of the keys the tests press.
-const keyCodes = { Enter: '\uE007', Tab: '\uE004', Control: '\uE009', Backspace: '\uE003', '\n': '\uE007' };
+const keyCodes = {
+  Enter: '\uE007', Tab: '\uE004', Control: '\uE009', Backspace: '\uE003', Escape: '\uE00C', '\n': '\uE007',
+};
 
 function freePort() {
   return new Promise((resolve, reject) => {
@@ -114,9 +116,12 @@ class WebDriverPage {
 }
 
 // Starts WebKitWebDriver, and MiniBrowser through it, on a display of its own.
-export async function launchWebKit(driverPath, minibrowser) {
+// WebKitGTK takes the reader's languages from the environment.
+export async function launchWebKit(driverPath, minibrowser, languages = null) {
   const port = await freePort();
-  const driver = spawn(driverPath, [`--port=${port}`], { stdio: 'ignore' });
+  const env = languages ? { ...process.env, LANGUAGE: languages.map((tag) => tag.replace('-', '_')).join(':') }
+    : process.env;
+  const driver = spawn(driverPath, [`--port=${port}`], { stdio: 'ignore', env });
   const base = `http://127.0.0.1:${port}`;
   for (let tries = 0; ; tries += 1) {
     try {
