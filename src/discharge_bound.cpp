@@ -70,11 +70,14 @@ double log_ratio_magnitude(double a, double s) {
 // The walk goes from the start through the pieces the voltage must pass, in
 // the way it moves, to the last magnitude at which the loop goes on, `end`.
 // In a piece, the voltage enters at the double `entry` or beyond, and must
-// get past the piece's far end `far`, passing |entry - far| + 1 doubles, at
-// most M a discharge: at least ceil((|entry - far| + 1) / M) discharges. In a
-// falling bottom piece, the discharges before the last one stay in the
-// binade and move at most M doubles each, and the last one starts less than r
-// doubles above `far`: at least floor((entry - far - r) / M) + 2 discharges.
+// get past the piece's far end `far`. The discharge that does starts fewer
+// than L doubles before `far`: L = M, as it passes at most M doubles of the
+// binade, but L = ceil(r) in a falling bottom piece, from which it may land
+// below the binade, where the doubles lie closer. The discharges before it
+// stay in the piece and pass the |entry - far| - L + 1 doubles from `entry`
+// on to L before `far`, at most M each: where |entry - far| >= L, at least
+// floor((|entry - far| - L) / M) + 2 discharges in all, and else 1; where
+// M = 0 and |entry - far| >= L, nothing.
 // Any discharge passes at most 2 r_most doubles, r_most the largest r, where
 // the doubles below a binade lie twice as close, so the voltage enters the
 // next piece at most that far beyond its near end; the discharges in it start
@@ -89,7 +92,8 @@ double log_ratio_magnitude(double a, double s) {
 // vend, kept 2^-38 of themselves inside the normal range, so that with
 // d <= 2^-40 every q from there is normal and f is all there is. The bounds
 // r are computed with a margin of 2^-48 of themselves, far more than the
-// rounding of their few operations; the test for sticking is exact.
+// rounding of their few operations, and enter the counts only as the
+// integers M and L; the test for sticking is exact.
 namespace {
 
 constexpr int kPieceBits = 4;
@@ -183,14 +187,10 @@ std::uint64_t fewest_discharges(const Moves& moves, std::uint64_t start, std::ui
         const Move move = grows ? moves.between(significand(reach), significand(far), leaves)
                                 : moves.between(significand(far), significand(reach), leaves);
         const auto steps = static_cast<std::uint64_t>(std::floor(move.most));
-        if (!move.sure || steps == 0) return count;
+        const auto last = !grows && leaves ? static_cast<std::uint64_t>(std::ceil(move.most)) : steps;
         const std::uint64_t between = grows ? far - entry : entry - far;
-        if (!grows && leaves) {
-            const double before_last = static_cast<double>(between) - move.most;
-            count += before_last < 0 ? 1 : static_cast<std::uint64_t>(std::floor(before_last / steps)) + 2;
-        } else {
-            count += (between + steps) / steps;  // ceil((between + 1) / steps)
-        }
+        if (!move.sure || (between >= last && steps == 0)) return count;
+        count += between < last ? 1 : (between - last) / steps + 2;
         if (count > limit || far == end) return count;
         // Into the next piece, at most `overshoot` doubles beyond its near end.
         if (grows ? end - far < overshoot : far - end < overshoot) return count;
