@@ -28,7 +28,9 @@ constexpr double kSlack = 1 + 0x1p-40;
 // |ln(a / s)| for positive doubles a and s, to a few units of 2^-53 of itself.
 // Where they lie within a factor of two of each other, a - s is exact
 // (Sterbenz), so a ratio within a few ulps of 1 keeps its small distance from
-// 1 to full precision.
+// 1 to full precision. Farther apart, s - a and its quotient by s round, so
+// that 1 - (s - a) / s, the ratio, may miss by 2^-52: far more than 2^-53 of
+// a small ratio, which a / s keeps.
 double log_ratio_magnitude(double a, double s) {
     if (a < s) {
         return 2 * a >= s ? -std::log1p(-((s - a) / s)) : -std::log(a / s);
@@ -169,7 +171,8 @@ public:
         return {most, sure};
     }
 
-    // The most doubles any discharge can pass: 2 r_most.
+    // The most doubles any discharge can pass: 2 r_most. More would only start
+    // the next piece farther in; fewer could count doubles a discharge jumps.
     [[nodiscard]] std::uint64_t overshoot() const {
         return static_cast<std::uint64_t>(std::ceil(2 * between(2, 2, true).most));
     }
@@ -220,6 +223,7 @@ std::uint64_t fewest_discharges(const Moves& moves, std::uint64_t start, std::ui
         const std::uint64_t between = grows ? far - entry : entry - far;
         if (!move.sure || (between >= last && steps == 0)) return count;
         count += between < last ? 1 : (between - last) / steps + 2;
+        // Past the limit the count proves the answer; at it, not yet.
         if (count > limit || far == end) return count;
         // Into the next piece, at most `overshoot` doubles beyond its near end.
         if (grows ? end - far < overshoot : far - end < overshoot) return count;
@@ -283,6 +287,7 @@ bool ratios_prove_limit_reached(double a, double s, bool flips, double v1, doubl
 
     if (a < s) {
         const bool flips_from_positive = flips && v1 > 0;
+        // x1 <= rho (1 + u)^2 x0 + d: 3u covers the (1 + u)^2, and d too, as -vend >= 2^-1000.
         if (flips_from_positive && x0 > -vend &&
             !(-vend >= 0x1p-1000 && std::log(x0) - l + 3 * kUnitRoundoff + kMargin <= std::log(-vend))) {
             return false;

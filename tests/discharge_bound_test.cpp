@@ -131,7 +131,9 @@ TEST(DischargeBound, BoundaryOfTheLimit) {
     const Case cases[] = {{1, 1, 8, 1, 4},
                           {1e-4, 1e-5, 12, 5, 10},
                           {1, 1e-3, 1e3, 1e-3, 13823},
+                          {1e-10, 1, 1e300, 9.9999999420000131e-281, 58},  // rho near 1e-10: ln rho not from s - a
                           // c1 / (c1 + c2) one ulp below 1: one double a discharge.
+                          {1, 2.3e-16, 1 + 1000 * 0x1p-52, 1 - 1000 * 0x1p-53, 1501},  // across 1
                           {1, 2.3e-16, 1 + 50000 * 0x1p-52, 1, 50001}};
     for (const Case& t : cases) {
         for (const std::int32_t limit : {t.count - 1, t.count, t.count + 1}) {
@@ -163,6 +165,22 @@ TEST(DischargeBound, FarBeyondTheLimitWithRatiosNearOne) {
     };
     for (const Input& in : inputs) {
         EXPECT_TRUE(kondensator::bounds_prove_limit_reached(in.c1, in.c2, in.v1, in.vend, kondensator::kMaxDischarges))
+            << in.c1 << ", " << in.c2 << ", " << in.v1 << ", " << in.vend;
+    }
+}
+
+// At the program's limit, one double either side, as the discharges carried out in full answer: seconds each.
+TEST(DischargeBound, AtTheProgramsLimitWithRatiosNearOne) {
+    const std::pair<Input, DischargeCount::Kind> cases[] = {
+        {{1, 2.3e-16, 1.1875004768380673, 1.1875000000009095}, DischargeCount::Kind::fell_below},
+        {{1, 2.3e-16, 1.1875004768380675, 1.1875000000009095}, DischargeCount::Kind::limit_exceeded},
+        {{-1, 1.9999999999999998, 1, -1.0000004768371578}, DischargeCount::Kind::fell_below},
+        {{-1, 1.9999999999999998, 1, -1.000000476837158}, DischargeCount::Kind::limit_exceeded},
+        {{0.9999999999999998, 1.1102230246251565e-16, 1.5000004768371575, 0}, DischargeCount::Kind::never_falls},
+        {{0.9999999999999998, 1.1102230246251565e-16, 1.5000004768371578, 0}, DischargeCount::Kind::limit_exceeded}};
+    for (const auto& [in, kind] : cases) {
+        EXPECT_EQ(kondensator::count_discharges(in.c1, in.c2, in.v1, in.vend),
+                  (DischargeCount{kind, kondensator::kMaxDischarges}))
             << in.c1 << ", " << in.c2 << ", " << in.v1 << ", " << in.vend;
     }
 }
