@@ -26,7 +26,9 @@ constexpr double kSlack = 1 + 0x1p-40;
 // |ln(a / s)| for positive doubles a and s, to a few units of 2^-53 of itself.
 // Where they lie within a factor of two of each other, a - s is exact
 // (Sterbenz), so a ratio within a few ulps of 1 keeps its small distance from
-// 1 to full precision.
+// 1 to full precision. Farther apart, s - a and its quotient by s round, so
+// that 1 - (s - a) / s, the ratio, may miss by 2^-52: far more than 2^-53 of
+// a small ratio, which a / s keeps.
 double log_ratio_magnitude(double a, double s) {
     if (a < s) {
         return 2 * a >= s ? -std::log1p(-((s - a) / s)) : -std::log(a / s);
@@ -55,24 +57,41 @@ double log_ratio_magnitude(double a, double s) {
 //   (rounding is monotonic), or by nothing where a is a power of two; so p / s
 //   misses rho x by at most E_p / s;
 // - q = RN(p / s) misses p / s by at most E_q, half its ulp: 1/2 below 2, and
-//   1 in [2, 4), where only a growing x of the top piece can go.
+//   1 in [2, 4), where only a growing x of the top piece can go; or by
+//   nothing where s is a power of two, as p / s is then a double. The ratios
+//   1 - 2^-53 and 1 + 2^-52 need such an s, and with an E_q of 1/2 the test
+//   below would fail in every piece for 1 - 2^-53.
 // So q lies at most r = x_hi d + E_p / s + E_q from x. Where q stays in
 // [1, 2), it moves x by |q - x| doubles, an integer, so by at most
 // M = floor(r); above 2 the doubles lie farther apart, so by fewer. A
 // falling x leaves the binade, to where the doubles lie closer, only from the
-// bottom piece; the walk takes that last discharge apart. And q is not x
-// (which would stick the voltage: "uendelig", not "over") where p / s lies
-// more than half the gap next to x away from x: where x_lo d > E_p / s + 1/2.
-// A piece where that may fail is one where the voltage may stick.
+// bottom piece; the walk takes that last discharge apart.
+//
+// And q is not x (which would stick the voltage: "uendelig", not "over"), but
+// lies beyond it in the way x moves, where p / s lies farther from x than q
+// can lie from p / s: where x d > E_p / s + 1/2, or x d > E_p / s where s is
+// a power of two. E_p and E_q are reached only at a tie, which rounds to
+// even: at equality q may be x for every other double x, so that a voltage
+// moving a double a discharge may stick within two; hence a strict test. As
+// x d grows with x, it holds for every x in a piece once it holds at x_lo.
+// Where it holds only from the double after x_lo on, x_lo alone may stick,
+// and its discharge is carried out: for x in [1, 2) both roundings are those
+// of the double operations, ties included. So it goes for 1 - 2^-53 at x = 1,
+// the bottom piece's x_lo: x d = E_p / s there, yet a x is a double. A piece
+// where the test fails is one where the voltage may stick.
 //
 // The walk goes from the start through the pieces the voltage must pass, in
 // the way it moves, to the last magnitude at which the loop goes on, `end`.
 // In a piece, the voltage enters at the double `entry` or beyond, and must
-// get past the piece's far end `far`, passing |entry - far| + 1 doubles, at
-// most M a discharge: at least ceil((|entry - far| + 1) / M) discharges. In a
-// falling bottom piece, the discharges before the last one stay in the
-// binade and move at most M doubles each, and the last one starts less than r
-// doubles above `far`: at least floor((entry - far - r) / M) + 2 discharges.
+// get past the piece's far end `far`. The discharge that does starts fewer
+// than L doubles before `far`: L = M, as it passes at most M doubles of the
+// binade, but L = ceil(r) in a falling bottom piece, from which it may land
+// below the binade, where the doubles lie closer. The discharges before it
+// stay in the piece and pass the |entry - far| - L + 1 doubles from `entry`
+// on to L before `far`, at most M each: where |entry - far| >= L, at least
+// floor((|entry - far| - L) / M) + 2 discharges in all, and else 1; where
+// M = 0 and |entry - far| >= L, nothing. For 1 - 2^-53, r < 1 at x = 1 alone,
+// so M = 0 and L = 1 there: the one discharge from x = 1 leaves the binade.
 // Any discharge passes at most 2 r_most doubles, r_most the largest r, where
 // the doubles below a binade lie twice as close, so the voltage enters the
 // next piece at most that far beyond its near end; the discharges in it start
@@ -87,7 +106,8 @@ double log_ratio_magnitude(double a, double s) {
 // vend, kept 2^-38 of themselves inside the normal range, so that with
 // d <= 2^-40 every q from there is normal and f is all there is. The bounds
 // r are computed with a margin of 2^-48 of themselves, far more than the
-// rounding of their few operations; the test for sticking is exact.
+// rounding of their few operations, and enter the counts only as the
+// integers M and L; the test for sticking is exact.
 namespace {
 
 constexpr int kPieceBits = 4;
@@ -123,7 +143,8 @@ class Moves {
 public:
     // s - a is exact: a and s lie within a factor of 2 of each other.
     Moves(double a, double s)
-        : a_(a), s_(s), grows_(a > s), gap_(std::fabs(s - a)), d_(gap_ / s), exact_products_(is_power_of_two(a)) {}
+        : a_(a), s_(s), grows_(a > s), gap_(std::fabs(s - a)), d_(gap_ / s), exact_products_(is_power_of_two(a)),
+          exact_quotients_(is_power_of_two(s)) {}
 
     [[nodiscard]] bool grows() const { return grows_; }
 
@@ -131,27 +152,42 @@ public:
     [[nodiscard]] Move between(double x_lo, double x_hi, bool leaves) const {
         // E_p, and E_p / s and E_q in units of 2^-52.
         const double product_error = exact_products_ ? 0.0 : std::ldexp(1.0, std::ilogb(a_ * x_hi) - 53);
-        const double quotient_error = grows_ && leaves ? 1.0 : 0.5;
+        const double quotient_error = exact_quotients_ ? 0.0 : grows_ && leaves ? 1.0 : 0.5;
         const double most = up(up(x_hi * 0x1p52 * d_) + up(product_error * 0x1p52 / s_) + quotient_error);
-        // x_lo d > E_p / s + 2^-53, as x_lo |s - a| - s 2^-53 > E_p: the FMA
-        // rounds that difference once, and rounding is monotonic, so where
-        // the rounded one exceeds the double E_p, the exact one does.
-        const bool sure = std::fma(x_lo, gap_, -s_ * 0x1p-53) > product_error;
+        const bool sure = moves_from(x_lo, product_error) ||
+                          (moves_from(std::nextafter(x_lo, 2.0), product_error) && moves(x_lo));
         return {most, sure};
     }
 
-    // The most doubles any discharge can pass: 2 r_most.
+    // The most doubles any discharge can pass: 2 r_most. More would only start
+    // the next piece farther in; fewer could count doubles a discharge jumps.
     [[nodiscard]] std::uint64_t overshoot() const {
         return static_cast<std::uint64_t>(std::ceil(2 * between(2, 2, true).most));
     }
 
 private:
+    // x d > E_p / s + E_q' for every x from x_lo on, E_q' = 2^-53 or 0, as
+    // x_lo |s - a| - s E_q' > E_p: the FMA rounds that difference once, and
+    // rounding is monotonic, so where the rounded one exceeds the double E_p,
+    // the exact one does.
+    [[nodiscard]] bool moves_from(double x_lo, double product_error) const {
+        return std::fma(x_lo, gap_, -s_ * (exact_quotients_ ? 0.0 : 0x1p-53)) > product_error;
+    }
+
+    // Whether the discharge of the double x in [1, 2), carried out, moves it
+    // the way the magnitudes go.
+    [[nodiscard]] bool moves(double x) const {
+        const double q = a_ * x / s_;
+        return grows_ ? q > x : q < x;
+    }
+
     double a_;
     double s_;
     bool grows_;
     double gap_;
     double d_;
     bool exact_products_;
+    bool exact_quotients_;
 };
 
 // The fewest discharges that take the voltage from the double with bits
@@ -171,14 +207,11 @@ std::uint64_t fewest_discharges(const Moves& moves, std::uint64_t start, std::ui
         const Move move = grows ? moves.between(significand(reach), significand(far), leaves)
                                 : moves.between(significand(far), significand(reach), leaves);
         const auto steps = static_cast<std::uint64_t>(std::floor(move.most));
-        if (!move.sure || steps == 0) return count;
+        const auto last = !grows && leaves ? static_cast<std::uint64_t>(std::ceil(move.most)) : steps;
         const std::uint64_t between = grows ? far - entry : entry - far;
-        if (!grows && leaves) {
-            const double before_last = static_cast<double>(between) - move.most;
-            count += before_last < 0 ? 1 : static_cast<std::uint64_t>(std::floor(before_last / steps)) + 2;
-        } else {
-            count += (between + steps) / steps;  // ceil((between + 1) / steps)
-        }
+        if (!move.sure || (between >= last && steps == 0)) return count;
+        count += between < last ? 1 : (between - last) / steps + 2;
+        // Past the limit the count proves the answer; at it, not yet.
         if (count > limit || far == end) return count;
         // Into the next piece, at most `overshoot` doubles beyond its near end.
         if (grows ? end - far < overshoot : far - end < overshoot) return count;
@@ -246,6 +279,7 @@ bool ratios_prove_limit_reached(double a, double s, bool flips, double v1, doubl
 
     if (a < s) {
         const bool flips_from_positive = flips && v1 > 0;
+        // x1 <= rho (1 + u)^2 x0 + d: 3u covers the (1 + u)^2, and d too, as -vend >= 2^-1000.
         if (flips_from_positive && x0 > -vend &&
             !(-vend >= 0x1p-1000 && std::log(x0) - l + 3 * kUnitRoundoff + kMargin <= std::log(-vend))) {
             return false;

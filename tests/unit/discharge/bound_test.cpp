@@ -132,7 +132,9 @@ TEST(DischargeBound, BoundaryOfTheLimit) {
     const Case cases[] = {{1, 1, 8, 1, 4},
                           {1e-4, 1e-5, 12, 5, 10},
                           {1, 1e-3, 1e3, 1e-3, 13823},
+                          {1e-10, 1, 1e300, 9.9999999420000131e-281, 58},  // rho near 1e-10: ln rho not from s - a
                           // c1 / (c1 + c2) one ulp below 1: one double a discharge.
+                          {1, 2.3e-16, 1 + 1000 * 0x1p-52, 1 - 1000 * 0x1p-53, 1501},  // across 1
                           {1, 2.3e-16, 1 + 50000 * 0x1p-52, 1, 50001}};
     for (const Case& t : cases) {
         for (const std::int32_t limit : {t.count - 1, t.count, t.count + 1}) {
@@ -158,9 +160,28 @@ TEST(DischargeBound, FarBeyondTheLimitWithRatiosNearOne) {
         {1, -1.9999999999999996, 1, -10},            // sign flips, shrinking
         {1, -2.0000000000000004, -1, -10},           // sign flips, growing
         {1, 4.5e-16, -1e-300, -1},                   // a negative voltage rising towards zero
+        {0.9999999999999999, 1.1102230246251565e-16, 10, 1},     // 1 - 2^-53 exactly, as c1 + c2 = 1
+        {3.9999999999999996, 4.440892098500626e-16, 4, 1e-300},  // and from the first double of a binade
+        {1.0000000000000002, -2.220446049250313e-16, -1, -10},   // 1 + 2^-52 exactly
     };
     for (const Input& in : inputs) {
         EXPECT_TRUE(kondensator::bounds_prove_limit_reached(in.c1, in.c2, in.v1, in.vend, kondensator::kMaxDischarges))
+            << in.c1 << ", " << in.c2 << ", " << in.v1 << ", " << in.vend;
+    }
+}
+
+// At the program's limit, one double either side, as the discharges carried out in full answer: seconds each.
+TEST(DischargeBound, AtTheProgramsLimitWithRatiosNearOne) {
+    const std::pair<Input, DischargeCount::Kind> cases[] = {
+        {{1, 2.3e-16, 1.1875004768380673, 1.1875000000009095}, DischargeCount::Kind::fell_below},
+        {{1, 2.3e-16, 1.1875004768380675, 1.1875000000009095}, DischargeCount::Kind::limit_exceeded},
+        {{-1, 1.9999999999999998, 1, -1.0000004768371578}, DischargeCount::Kind::fell_below},
+        {{-1, 1.9999999999999998, 1, -1.000000476837158}, DischargeCount::Kind::limit_exceeded},
+        {{0.9999999999999998, 1.1102230246251565e-16, 1.5000004768371575, 0}, DischargeCount::Kind::never_falls},
+        {{0.9999999999999998, 1.1102230246251565e-16, 1.5000004768371578, 0}, DischargeCount::Kind::limit_exceeded}};
+    for (const auto& [in, kind] : cases) {
+        EXPECT_EQ(kondensator::count_discharges(in.c1, in.c2, in.v1, in.vend),
+                  (DischargeCount{kind, kondensator::kMaxDischarges}))
             << in.c1 << ", " << in.c2 << ", " << in.v1 << ", " << in.vend;
     }
 }
@@ -177,11 +198,15 @@ TEST(DischargeBound, RatiosWithinUlpsOfOneAgreeWithTheExactStep) {
     int far_beyond = 0, answered_early = 0;
     for (int i = 0; i < 2000; ++i) {
         const std::int32_t limit = 200 + static_cast<std::int32_t>(random() % 3000);
-        const double c1 = (random() % 4 == 0 ? -1 : 1) *
-                          std::ldexp(random() % 3 == 0 ? 1.0 : 1 + unit(random), static_cast<int>(random() % 60) - 30);
         const double ulps = static_cast<double>(1 + random() % 8) * (random() % 2 == 0 ? 1 : -1);
         const bool flips = random() % 3 == 0;
-        const double sum = flips ? -c1 + ulps * std::ldexp(std::fabs(c1), -52) : c1 + ulps * std::ldexp(std::fabs(c1), -53);
+        const bool exact_ratio = i % 8 == 1;  // exactly 1 - 2^-53, -(1 - 2^-53) or 1 + 2^-52: far overs early
+        const int e = static_cast<int>(random() % 60) - 30;
+        const double c1 = (random() % 4 == 0 ? -1 : 1) *
+                          std::ldexp(exact_ratio ? (ulps > 0 || flips ? 1 - 0x1p-53 : 1 + 0x1p-52)
+                                     : random() % 3 == 0 ? 1.0 : 1 + unit(random), e);
+        const double sum = exact_ratio ? std::copysign(std::ldexp(1.0, e), flips ? -c1 : c1)
+                           : flips ? -c1 + ulps * std::ldexp(std::fabs(c1), -52) : c1 + ulps * std::ldexp(std::fabs(c1), -53);
         const double c2 = sum - c1;
         const double v1 = (random() % 3 == 0 ? -1 : 1) * std::ldexp(1 + unit(random), static_cast<int>(random() % 600) - 300);
         const std::int32_t target = static_cast<std::int32_t>(limit * (i % 4 == 0 ? 0.5 + unit(random) : 1 + 4 * unit(random)));
@@ -199,6 +224,7 @@ TEST(DischargeBound, RatiosWithinUlpsOfOneAgreeWithTheExactStep) {
         if (far.kind == DischargeCount::Kind::limit_exceeded) {
             ++far_beyond;
             answered_early += kondensator::bounds_prove_limit_reached(c1, c2, v1, vend, limit);
+            EXPECT_TRUE(!exact_ratio || kondensator::bounds_prove_limit_reached(c1, c2, v1, vend, limit));
         }
     }
     std::cout << answered_early << " of " << far_beyond << " inputs beyond twice the limit answered early\n";
