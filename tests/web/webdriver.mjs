@@ -116,11 +116,12 @@ class WebDriverPage {
 }
 
 // Starts WebKitWebDriver, and MiniBrowser through it, on a display of its own.
-// WebKitGTK takes the reader's languages from the environment.
+// WebKitGTK takes the reader's language from the locale, which must exist
+// (.ci/run makes nn_NO).
 export async function launchWebKit(driverPath, minibrowser, languages = null) {
   const port = await freePort();
-  const env = languages ? { ...process.env, LANGUAGE: languages.map((tag) => tag.replace('-', '_')).join(':') }
-    : process.env;
+  const locales = (languages || []).map((tag) => tag.replace('-', '_'));
+  const env = languages ? { ...process.env, LANG: `${locales[0]}.UTF-8`, LANGUAGE: locales.join(':') } : process.env;
   const driver = spawn(driverPath, [`--port=${port}`], { stdio: 'ignore', env });
   const base = `http://127.0.0.1:${port}`;
   for (let tries = 0; ; tries += 1) {
