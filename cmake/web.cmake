@@ -27,8 +27,10 @@ endfunction()
 # libraries named in src/web/asyncify_remove.txt never calls back into the
 # input, and is left as it was, which keeps the page small.
 add_executable(kondensator src/web/main.cpp)
+# Linked for size: the single file must stay small enough for a learning
+# platform, and the loops, compiled at -O3, run as fast (bench/web_bench.mjs).
 kondensator_web_module(kondensator createKondensator worker,node
-  -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536 -sASYNCIFY_REMOVE=@${PROJECT_SOURCE_DIR}/src/web/asyncify_remove.txt)
+  -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536 -sASYNCIFY_REMOVE=@${PROJECT_SOURCE_DIR}/src/web/asyncify_remove.txt -Oz)
 
 # The page, in one file (kondensator.html) and as a folder for web servers
 # (site/), assembled by web_page.cmake from the same sources. The icons are
@@ -41,7 +43,7 @@ add_custom_command(OUTPUT ${icons}/icon.svg ${icons}/icon-192.png ${icons}/icon-
   DEPENDS ${PROJECT_SOURCE_DIR}/tools/make_web_icons.mjs ${PROJECT_SOURCE_DIR}/src/icon/icon.txt VERBATIM)
 set(web ${PROJECT_SOURCE_DIR}/src/web)
 set(page_sources ${web}/kondensator.html ${web}/kondensator.css ${web}/line_discipline.js ${web}/page_state.js
-                 ${web}/language.js ${web}/console.js ${web}/worker.js ${web}/service_worker.js ${web}/manifest.json
+                 ${web}/language.js ${web}/page_words.js ${web}/lesson.js ${web}/panel.js ${web}/console.js ${web}/worker.js ${web}/service_worker.js ${web}/manifest.json
                  ${PROJECT_SOURCE_DIR}/cmake/web_page.cmake ${icons}/icon.svg ${icons}/icon-192.png)
 set(page_variables -DSOURCE=${web} -DPROGRAM=$<TARGET_FILE:kondensator> -DVERSION=${PROJECT_VERSION} -DICONS=${icons}
                    -DWINDOWS_ICON=${PROJECT_SOURCE_DIR}/src/icon/kondensator.ico

@@ -12,7 +12,7 @@ cmake_minimum_required(VERSION 3.20)  # "@NAME@" is text, not a variable
 #   Content-Security-Policy.
 
 # The page's scripts, in the order they run.
-set(scripts line_discipline.js page_state.js language.js console.js)
+set(scripts line_discipline.js page_state.js language.js page_words.js lesson.js panel.js console.js)
 
 # Text that would end the element it stands in, or make the HTML parser look
 # for an end elsewhere.

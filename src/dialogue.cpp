@@ -116,7 +116,10 @@ int run_dialogue(std::istream& in, std::ostream& out, std::int32_t discharge_lim
         out << *unread;
     } else {
         const auto [c1, c2, v1, vend] = values;
-        write_count(out, count_discharges(c1, c2, v1, vend, discharge_limit));
+        if (report != nullptr) report->values_read(c1, c2, v1, vend);
+        const DischargeCount count = count_discharges(c1, c2, v1, vend, discharge_limit, report);
+        if (report != nullptr) report->answered(count);
+        write_count(out, count);
     }
     out << kClosingText;
     out.flush();

@@ -9,8 +9,15 @@ namespace kondensator {
 
 // What the dialogue tells a page that shows it, beside its text. The
 // console program listens to none of it.
-class DialogueReport {
+class DialogueReport : public Progress {
 public:
+    // The four values, as the dialogue read them, where all four are known.
+    virtual void values_read([[maybe_unused]] double c1, [[maybe_unused]] double c2, [[maybe_unused]] double v1,
+                             [[maybe_unused]] double vend) {}
+    // The count the result line writes, after values_read.
+    virtual void answered([[maybe_unused]] const DischargeCount& count) {}
+    // How far a long count has come.
+    void discharged([[maybe_unused]] std::int32_t count) override {}
     // The closing wait is about to take its key: the page ends the run on any
     // key, where a terminal hands over a line.
     virtual void awaiting_key() {}

@@ -48,43 +48,56 @@ DischargeKernel fastest_discharge_kernel() noexcept {
 // the loop would run for ever.
 //
 // The fast loops go as far as they can vouch for; where one stops without a
-// discharge done, the exact step takes the next one.
-DischargeRun run_discharges(double c1, double c2, double v1, double vend, std::int32_t limit,
-                            DischargeKernel kernel) noexcept {
-    const Discharger discharger(c1, c2);
-    if (kernel == DischargeKernel::fma && !fma_in_hardware()) {
-        kernel = DischargeKernel::plain;
-    }
-    LoopState state{v1, NAN, 0};
-    std::int32_t exact_steps = 0;
+// discharge done, the exact step takes the next one. Between those, a long
+// run says how far it has come.
+DischargeRunner::DischargeRunner(double c1, double c2, double v1, double vend, DischargeKernel kernel,
+                                 Progress* progress) noexcept
+    : discharger_(c1, c2),
+      vend_(vend),
+      kernel_(kernel == DischargeKernel::fma && !fma_in_hardware() ? DischargeKernel::plain : kernel),
+      progress_(progress),
+      state_{v1, NAN, 0} {}
+
+DischargeRun DischargeRunner::run(std::int32_t limit) noexcept {
     for (;;) {
-        if (!(state.v >= vend)) {
-            return {{DischargeCount::Kind::fell_below, state.count}, state.v, exact_steps};
+        if (ended_) {
+            return {{DischargeCount::Kind::never_falls, state_.count}, state_.v, exact_steps_};
         }
-        if (state.count == limit) {
-            return {{DischargeCount::Kind::limit_exceeded, state.count}, state.v, exact_steps};
+        if (!(state_.v >= vend_)) {
+            return {{DischargeCount::Kind::fell_below, state_.count}, state_.v, exact_steps_};
         }
-        const LoopState fast = run_fast_discharges(state, discharger, vend, limit, kernel);
-        if (fast.count != state.count) {
-            state = fast;
+        if (state_.count >= limit) {
+            return {{DischargeCount::Kind::limit_exceeded, state_.count}, state_.v, exact_steps_};
+        }
+        if (progress_ != nullptr && state_.count >= next_report_) {
+            progress_->discharged(state_.count);
+            next_report_ = state_.count + std::min(kMaxDischarges - state_.count, kDischargesBetweenReports);
+        }
+        const LoopState fast = run_fast_discharges(state_, discharger_, vend_, limit, kernel_);
+        if (fast.count != state_.count) {
+            state_ = fast;
             continue;
         }
-        const double next = discharger.exact_step(state.v);
-        ++state.count;
-        ++exact_steps;
-        if ((next == state.v || next == state.previous) && next >= vend) {
-            return {{DischargeCount::Kind::never_falls, state.count}, next, exact_steps};
-        }
-        state.previous = state.v;
-        state.v = next;
+        const double next = discharger_.exact_step(state_.v);
+        ++state_.count;
+        ++exact_steps_;
+        ended_ = (next == state_.v || next == state_.previous) && next >= vend_;
+        state_.previous = state_.v;
+        state_.v = next;
     }
 }
 
-DischargeCount count_discharges(double c1, double c2, double v1, double vend, std::int32_t limit) noexcept {
+DischargeRun run_discharges(double c1, double c2, double v1, double vend, std::int32_t limit,
+                            DischargeKernel kernel) noexcept {
+    return DischargeRunner(c1, c2, v1, vend, kernel).run(limit);
+}
+
+DischargeCount count_discharges(double c1, double c2, double v1, double vend, std::int32_t limit,
+                                Progress* progress) noexcept {
     if (bounds_prove_limit_reached(c1, c2, v1, vend, limit)) {
         return {DischargeCount::Kind::limit_exceeded, limit};
     }
-    return run_discharges(c1, c2, v1, vend, limit, fastest_discharge_kernel()).result;
+    return DischargeRunner(c1, c2, v1, vend, fastest_discharge_kernel(), progress).run(limit).result;
 }
 
 }  // namespace kondensator

@@ -7,6 +7,8 @@
 #include <cstdint>
 
 #include "discharge/count.hpp"
+#include "discharge/discharger.hpp"
+#include "discharge/loops.hpp"
 
 namespace kondensator {
 
@@ -26,6 +28,30 @@ struct DischargeRun {
     DischargeCount result;
     double voltage;            // the voltage of capacitor 1 after the last discharge
     std::int32_t exact_steps;  // how many of the discharges the exact step had to take
+};
+
+// The discharges of one run, carried out one at a time, as far as each call
+// asks: the count's own loop, which the samples of a run share.
+class DischargeRunner {
+public:
+    DischargeRunner(double c1, double c2, double v1, double vend, DischargeKernel kernel,
+                    Progress* progress = nullptr) noexcept;
+
+    // Carries the discharges on until the voltage falls below vend, repeats,
+    // or `limit` discharges have been carried out since the start.
+    [[nodiscard]] DischargeRun run(std::int32_t limit) noexcept;
+
+private:
+    static constexpr std::int32_t kDischargesBetweenReports = 1 << 22;
+
+    Discharger discharger_;
+    double vend_;
+    DischargeKernel kernel_;
+    Progress* progress_;
+    LoopState state_;
+    std::int32_t exact_steps_ = 0;
+    std::int32_t next_report_ = kDischargesBetweenReports;
+    bool ended_ = false;  // the voltage repeats: the last discharge is the count's
 };
 
 // count_discharges without the bounds: every discharge is carried out.

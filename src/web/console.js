@@ -29,7 +29,6 @@
   const encoder = new TextEncoder();
   const computingNotice = 500;  // ms of computing before the page says so
   const startLimit = 10000;     // ms for the program to write or ask for input, or it did not start
-  const formKey = 'kondensator-maalform';
 
   let state = pageState.initial;
   let texts = language.texts.nb;
@@ -38,6 +37,8 @@
   let noticeTimer = 0;
   let startTimer = 0;
   let programUrl = null;
+  const history = [];     // the lines sent in this visit, for ArrowUp and ArrowDown
+  let recalled = null;    // which of them the line holds
 
   // Scrolls the page, and the console, only as far as it takes to show `target`.
   function reveal(target) {
@@ -82,22 +83,6 @@
     reveal(skrivelinje.hidden ? span : linje);
   }
 
-  function showAlert(view) {
-    const what = typeof Worker === 'undefined' ? 'Web Workers' : 'WebAssembly';
-    const parts = [texts[view.alert].replace('{what}', what)];
-    if (view.newTab) {
-      const link = document.createElement('a');
-      link.href = location.href;
-      link.target = '_blank';
-      link.rel = 'noopener';
-      link.textContent = texts.newTab;
-      parts.push(' ', link, texts.newTabHelps);
-    }
-    if (view.alert !== 'browser') parts.push(` ${texts.teacher}`);
-    feil.replaceChildren(...parts);
-    feil.classList.add('straks');
-  }
-
   function render() {
     const view = pageState.view(state);
     skrivelinje.hidden = !view.line;
@@ -112,14 +97,15 @@
       }));
     }
     setText(regner, view.computing ? texts.computing : '');
-    avbryt.hidden = !view.running;
+    panel.showBar(view.computing);
+    avbryt.hidden = !view.stop;
     setText(avsluttet, view.closing ? texts[view.closing] : '');
     igjen.hidden = !view.restart;
     ny.hidden = !view.newVersion;
     // Where the program cannot start, the alert takes the console's place.
     terminal.hidden = Boolean(view.alert);
     feil.hidden = !view.alert;
-    if (view.alert) showAlert(view);
+    if (view.alert) pageWords.alert(feil, view, texts);
     if (view.computing) reveal(avbryt);
   }
 
@@ -136,30 +122,9 @@
   }
 
   function setLanguage(form, remember) {
-    texts = language.texts[form];
-    document.documentElement.lang = form;
-    for (const node of document.querySelectorAll('[data-tekst]')) setText(node, texts[node.dataset.tekst]);
-    konsoll.setAttribute('aria-label', texts.console);
-    element('maal').setAttribute('aria-label', texts.forms);
-    for (const button of document.querySelectorAll('#maal button')) {
-      button.setAttribute('aria-pressed', String(button.lang === form));
-    }
-    if (remember) {
-      try {
-        localStorage.setItem(formKey, form);
-      } catch (error) {
-        // Nowhere to keep it (a sandboxed frame, a private window): it holds for this visit.
-      }
-    }
+    texts = pageWords.apply(form, remember);
+    panel.setTexts(texts);
     render();
-  }
-
-  function storedForm() {
-    try {
-      return localStorage.getItem(formKey);
-    } catch (error) {
-      return null;
-    }
   }
 
   function stopWorker() {
@@ -202,14 +167,21 @@
   // the program has read it, after the prompt it answers.
   function send(text, heard) {
     const lines = lineDiscipline.lines(text).map((line) => ({ text: line, heard }));
+    for (const { text: line } of lines) if (line.trim() !== '') history.push(line.replace(/\n$/, ''));
+    recalled = null;
     dispatch({ type: 'sent', lines });
     for (const { text: line } of lines) worker.postMessage({ input: encoder.encode(line), echo: true });
   }
 
   function interrupt() {
+    panel.stop();
     if (!pageState.view(state).running) return;
     show('^C', 'inn', true);
     finish({ type: 'interrupt' });
+  }
+
+  function sampler() {
+    return new Worker(inlinedProgram ? `${programUrl}#samples` : `${version}/worker.js#samples`);
   }
 
   // A program of another version than the page's never runs under it.
@@ -241,12 +213,19 @@
       // The prompt the program wrote last on its line describes the line.
       const last = text.slice(text.lastIndexOf('\n') + 1).trim();
       if (last !== '') ledetekst.textContent = last;
+    } else if (data.values) {
+      panel.valuesRead(data.values);
+    } else if ('progress' in data) {
+      panel.progress(data.progress, panel.estimate());
+    } else if (data.answer) {
+      panel.answered(data.answer);
     } else if (data.taken) {
       const [line] = state.waiting;
       dispatch({ type: 'taken' });
       if (line) show(line.text, 'inn', line.heard);
     } else if (data.awaitingKey) {
       const focus = document.activeElement;
+      panel.sample(sampler);
       dispatch({ type: 'awaitingKey' });
       setLine('', 0);
       if (focus === linje) konsoll.focus();
@@ -256,6 +235,7 @@
     } else if ('exit' in data) {
       const rest = decoder.decode();
       if (rest) show(rest, 'ut');
+      panel.sample(sampler);
       finish({ type: 'exit' });
     } else if ('failed' in data) {
       fail();
@@ -272,6 +252,7 @@
 
   function start() {
     stopWorker();
+    panel.clear();
     for (let node = konsoll.firstChild; node !== skrivelinje; node = konsoll.firstChild) node.remove();
     dispatch({ type: 'restart' });
     decoder = new TextDecoder();
@@ -303,6 +284,8 @@
       running: view.running,
       shown: view.line,
       key: view.keyWaits,
+      history,
+      recalled,
     };
   }
 
@@ -319,6 +302,7 @@
       worker.postMessage({ input: encoder.encode(result.text) });
     } else {
       if (result.act === 'send') send(result.text, !result.pasted);
+      if (result.act === 'edit') recalled = result.recalled ?? (result.value === linje.value ? recalled : null);
       setLine(result.value, result.cursor);
       if (!focused) linje.focus();
     }
@@ -379,6 +363,21 @@
     }
   }
 
-  setLanguage(language.choose(storedForm(), navigator.languages), false);
-  start();
+  // A run again, or one an address shares: the values typed into a new run,
+  // each shown after its prompt as the program reads it.
+  function typeValues(values) {
+    start();
+    send(`${values.join('\n')}\n`, false);
+  }
+  panel.onAgain = (values) => typeValues(values.map(lesson.number));
+  panel.onSampling = (sampling) => dispatch({ type: 'sampling', sampling });
+
+  setLanguage(language.choose(pageWords.stored(), navigator.languages), false);
+  const shared = lesson.sharedValues(location.hash);
+  if (shared) typeValues(shared);
+  else start();
+  window.addEventListener('hashchange', () => {
+    const values = lesson.sharedValues(location.hash);
+    if (values) typeValues(values);
+  });
 })();

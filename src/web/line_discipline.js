@@ -11,12 +11,14 @@
 //   { type: 'paste', data }        the text pasted
 //   { type: 'submit' }             the line's form, as the Send key submits it
 //   { type: 'click' }              a tap or click in the console
-// The line: { value, start, end, focused, selected, running, shown, key }:
-// its text, the cursor or selection in it, whether it has the keyboard
-// focus, whether text is selected anywhere on the page, whether the program
-// still runs, whether the line is shown (it is not once the input has
-// ended, nor while the closing key is awaited), and whether the program
-// waits for its closing key.
+// The line: { value, start, end, focused, selected, running, shown, key,
+// history, recalled }: its text, the cursor or selection in it, whether it
+// has the keyboard focus, whether text is selected anywhere on the page,
+// whether the program still runs, whether the line is shown (it is not once
+// the input has ended, nor while the closing key is awaited), whether the
+// program waits for its closing key, the lines sent before, oldest first,
+// and which of them the line holds, if any (ArrowUp and ArrowDown recall
+// them, as in a terminal).
 //
 // What happens:
 //   { act: 'send', text, value, cursor, pasted }
@@ -25,7 +27,9 @@
 //                                         `pasted` where it came from a paste
 //   { act: 'key', text }                  hand the closing key's `text` to the
 //                                         program, shown nowhere
-//   { act: 'edit', value, cursor }        the line holds `value`, nothing is sent
+//   { act: 'edit', value, cursor, recalled }
+//                                         the line holds `value`, nothing is sent;
+//                                         `recalled` where it is an earlier line
 //   { act: 'end' }                        end the input
 //   { act: 'interrupt' }                  stop the program
 //   { act: 'default' }                    the browser's own handling: editing,
@@ -89,6 +93,13 @@ const lineDiscipline = (() => {
     if (event.key === 'Enter' && !event.ctrlKey && !event.altKey && !event.metaKey) {
       if (composing(event)) return byDefault;
       return { act: 'send', text: `${line.value}\n`, value: '', cursor: 0 };
+    }
+    const step = { ArrowUp: -1, ArrowDown: 1 }[event.key];
+    if (step && line.focused && line.history && !event.ctrlKey && !event.altKey && !event.metaKey) {
+      const at = (line.recalled ?? line.history.length) + step;
+      if (at < 0 || at > line.history.length) return { act: 'edit', value: line.value, cursor: line.end };
+      const value = at === line.history.length ? '' : line.history[at];
+      return { act: 'edit', value, cursor: value.length, recalled: at };
     }
     if (line.focused) return byDefault;
     if (event.key === 'Backspace' && !event.ctrlKey && !event.altKey && !event.metaKey) {

@@ -11,23 +11,28 @@
 // While it runs, `inputEnded` says that the user has ended its input,
 // `closingKey` that the program waits for its closing key, and `waiting`
 // holds the lines sent before the program asked for them, oldest first.
-// `newVersion` says that the site holds a newer version than the page's.
+// `newVersion` says that the site holds a newer version than the page's, and
+// `sampling` that the voltages of the run are being worked out for the
+// panel, which goes on after the program has ended.
 //
 // The events: { type: 'output' }, { type: 'waiting', waiting }, { type: 'exit' },
 // { type: 'notice' } (computing has lasted long enough), { type: 'inputEnded' },
 // { type: 'awaitingKey' }, { type: 'sent', lines } (lines handed to the program),
 // { type: 'taken' } (it read the oldest of them), { type: 'interrupt' },
-// { type: 'failure', cause, inFrame }, { type: 'restart' } and { type: 'newVersion' }.
+// { type: 'failure', cause, inFrame }, { type: 'restart' }, { type: 'newVersion' },
+// and { type: 'sampling', sampling } (the voltages are being worked out, or no longer).
 'use strict';
 
 const pageState = (() => {
   const phase = (name, rest = {}) => ({
-    phase: name, noticed: false, inputEnded: false, closingKey: false, waiting: [], newVersion: false, ...rest,
+    phase: name, noticed: false, inputEnded: false, closingKey: false, waiting: [], newVersion: false, sampling: false,
+    ...rest,
   });
   const running = (state) => ['starting', 'computing', 'reading'].includes(state.phase);
 
   function next(state, event) {
     if (event.type === 'newVersion') return { ...state, newVersion: true };
+    if (event.type === 'sampling') return { ...state, sampling: event.sampling };
     if (!running(state)) {
       if (event.type !== 'restart' || state.phase === 'failed') return state;
       return phase('starting', { newVersion: state.newVersion });
@@ -59,8 +64,9 @@ const pageState = (() => {
     }
   }
 
-  // What the page shows: whether the program runs (Ctrl-C and "Avbryt" stop
-  // it), whether the line is shown (keys go to it) and whether it waits for
+  // What the page shows: whether the program runs (Ctrl-C stops it), whether
+  // "Avbryt" is shown (while the program runs or the voltages are being
+  // worked out, and it stops both), whether the line is shown (keys go to it) and whether it waits for
   // input, whether the program waits for its closing key (any key ends it),
   // the lines waiting to be read, whether to say that the program computes,
   // the closing notice ('ended', 'stopped' or ''), whether the restart
@@ -72,6 +78,7 @@ const pageState = (() => {
     const failed = state.phase === 'failed';
     return {
       running: isRunning,
+      stop: isRunning || state.sampling,
       line: isRunning && !state.inputEnded && !state.closingKey,
       lineWaits: state.phase === 'reading' && !state.closingKey,
       keyWaits: isRunning && state.closingKey,

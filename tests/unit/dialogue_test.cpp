@@ -103,14 +103,51 @@ private:
     const Delivered& output_;
 };
 
-// The page hears that the closing wait takes its key, once the whole output
-// is there, and only then.
-struct KeyReport : kondensator::DialogueReport {
-    explicit KeyReport(const Delivered& output) : output(output) {}
-    void awaiting_key() override { seen.push_back(output.text); }
-    const Delivered& output;
-    std::vector<std::string> seen;
+// What the page hears beside the text: the values, the answer, how far a
+// long count has come, and that the closing wait takes its key, once the
+// whole output is there.
+struct Report : kondensator::DialogueReport {
+    explicit Report(const Delivered* output = nullptr) : output(output) {}
+    void values_read(double c1, double c2, double v1, double vend) override {
+        std::ostringstream text;
+        text << "values " << c1 << " " << c2 << " " << v1 << " " << vend;
+        heard.push_back(text.str());
+    }
+    void answered(const kondensator::DischargeCount& count) override {
+        heard.push_back("answer " + std::to_string(static_cast<int>(count.kind)) + " " + std::to_string(count.count));
+    }
+    void discharged(std::int32_t count) override { heard.push_back("progress " + std::to_string(count)); }
+    void awaiting_key() override { heard.push_back("key" + (output ? " " + output->text : "")); }
+    const Delivered* output;
+    std::vector<std::string> heard;
 };
+
+TEST(Dialogue, TellsThePageTheValuesTheAnswerAndTheClosingWait) {
+    using Heard = std::vector<std::string>;
+    const std::pair<std::string, Heard> cases[] = {
+        {"1 1 8 1\n\n", {"values 1 1 8 1", "answer 0 4", "key"}},
+        {"1 0 5 1\n", {"values 1 0 5 1", "answer 1 1", "key"}},
+        {"1 1e-10 10 1\n", {"values 1 1e-10 10 1", "answer 2 2147483647", "key"}},
+        {"1,5\n", {"key"}},                 // a value it could not read
+        {"1 1 8 5mV\n", {"key"}},           // a final value made another number
+        {"", {"key"}},
+    };
+    for (const auto& [input, heard] : cases) {
+        std::istringstream in(input);
+        std::ostringstream out;
+        Report report;
+        kondensator::run_dialogue(in, out, kondensator::kMaxDischarges, &report);
+        EXPECT_EQ(report.heard, heard) << input;
+    }
+    // A long count says how far it has come, every 2^22 discharges.
+    std::istringstream in("1 1e-8 2.718281828 1\n");
+    std::ostringstream out;
+    Report report;
+    kondensator::run_dialogue(in, out, kondensator::kMaxDischarges, &report);
+    ASSERT_EQ(report.heard.size(), 3u + 100000002 / (1 << 22));
+    EXPECT_EQ(report.heard[1], "progress 4194304");
+    EXPECT_EQ(report.heard[report.heard.size() - 3], "progress " + std::to_string(23 * (1 << 22)));
+}
 
 TEST(Dialogue, FlushesBeforeEveryReadToThePage) {
     Delivered delivered;
@@ -118,9 +155,9 @@ TEST(Dialogue, FlushesBeforeEveryReadToThePage) {
     WatchingInput input_buffer("1\n1\n8\n1\nx", delivered);
     std::istream in(&input_buffer);
     std::ostream out(&output_buffer);
-    KeyReport report(delivered);
+    Report report(&delivered);
     kondensator::run_dialogue(in, out, kondensator::kMaxDischarges, &report);
-    EXPECT_EQ(report.seen, std::vector<std::string>{transcript::of("4")});
+    EXPECT_EQ(report.heard.back(), "key " + transcript::of("4"));
 
     const std::string full = transcript::of("4");
     std::vector<std::string> expected;

@@ -135,7 +135,7 @@ const stepActions = {
   paste: (run, parts) => run.paste(expandPaste(parts)),
   ctrl_d: (run) => run.ctrl('d'),
   ctrl_c: (run) => run.ctrl('c'),
-  click: (run, id) => run.page.click(`#${id}`),
+  click: (run, id) => run.page.click(/^[a-z]/.test(id) ? `#${id}` : id),
   tab_enter: async (run) => {
     await run.page.keyboard.press('Tab');
     await run.page.keyboard.press('Enter');
@@ -158,6 +158,16 @@ const stepActions = {
     await (name === 'tap' ? run.page.click('#konsoll') : run.page.keyboard.press(name));
   },
   expect_console: (run, text) => same(run.evaluate(inPage.console), text, 'the console reads'),
+  await_panel: (run) => run.context.waitForFunction(inPage.panelShown, { polling: 50, timeout }),
+  expect_table: (run, voltages) => same(run.evaluate(inPage.tableVoltages), voltages.join(' | '), 'the table has'),
+  expect_text: (run, [id, text]) => same(run.evaluate(inPage.status, id), text, `#${id} says`),
+  expect_progress: async (run, how) => {
+    const [value, max] = await run.evaluate(inPage.progress);
+    if (how === 'full') return value === max && max > 0 ? null : fail(`the progress bar stands at ${value} of ${max}`);
+    await sleep(1500);
+    const [later] = await run.evaluate(inPage.progress);
+    return later > value ? null : fail(`the progress bar stays at ${value}`);
+  },
   expect_min_size: (run, [id, pixels]) => run.evaluate(inPage.size, id)
     .then((size) => (size >= pixels ? null : fail(`${id} is ${size} px across, less than ${pixels}`))),
   expect_language: (run, [lang, id, text]) => same(run.evaluate((i) => [document.documentElement.lang,
@@ -184,7 +194,9 @@ const stepActions = {
 };
 
 async function runScenario(page, scenario, prompts) {
-  await page.goto(fileUrl);
+  // A new document, also where only the address's fragment differs.
+  if (scenario.address) await page.goto('about:blank');
+  await page.goto(fileUrl + (scenario.address || ''));
   const run = new Run(page);
   run.expand = (text) => text.replace('@prompts@', prompts);
   for (const step of scenario.steps) {

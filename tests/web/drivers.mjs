@@ -31,6 +31,15 @@ export const inPage = {
   // The console as it reads: output and what was typed, in order.
   console: () => [...document.querySelectorAll('#konsoll > .ut, #konsoll > .inn')].map((e) => e.textContent).join(''),
   waitsForKey: () => document.getElementById('konsoll').classList.contains('tast'),
+  panelShown: () => !document.getElementById('utladninger').hidden
+    && document.querySelectorAll('#tabell tbody tr').length > 0,
+  tableVoltages: () => [...document.querySelectorAll('#tabell tbody tr')].map((row) => row.cells[1].textContent)
+    .join(' | '),
+  // The progress bar's value and maximum, where it shows.
+  progress: () => {
+    const bar = document.getElementById('fremdrift');
+    return bar.getClientRects().length > 0 ? [bar.value, bar.max] : [-1, -1];
+  },
   size: (id) => {
     const box = document.getElementById(id).getBoundingClientRect();
     return Math.min(box.width, box.height);

@@ -9,6 +9,7 @@ const source = process.argv[2];
 const { lineDiscipline } = require(path.resolve(source, 'line_discipline.js'));
 const { pageState } = require(path.resolve(source, 'page_state.js'));
 const { language } = require(path.resolve(source, 'language.js'));
+const { lesson } = require(path.resolve(source, 'lesson.js'));
 
 // The line "4.7" with the cursor at its end, focused, while the program runs.
 const line = (changes = {}) => ({
@@ -75,6 +76,15 @@ const lineCases = [
   ['Ctrl-D still ends the input', key('d', { ctrlKey: true }), closing(), { act: 'end' }],
   ['Tab still moves the focus', key('Tab'), closing(), byDefault],
   ['a paste is no key', { type: 'paste', data: 'x' }, closing(), byDefault],
+  ['ArrowUp recalls the last line sent', key('ArrowUp'), line({ value: '', history: ['1e-6', '10'] }),
+    { act: 'edit', value: '10', cursor: 2, recalled: 1 }],
+  ['and again the one before', key('ArrowUp'), line({ history: ['1e-6', '10'], recalled: 1 }),
+    { act: 'edit', value: '1e-6', cursor: 4, recalled: 0 }],
+  ['the oldest stays', key('ArrowUp'), line({ value: '1e-6', start: 4, end: 4, history: ['1e-6', '10'], recalled: 0 }),
+    edit('1e-6')],
+  ['ArrowDown past the newest empties the line', key('ArrowDown'), line({ history: ['1e-6', '10'], recalled: 1 }),
+    { act: 'edit', value: '', cursor: 0, recalled: 2 }],
+  ['arrows elsewhere are the page\'s', key('ArrowUp'), line({ focused: false, history: ['1'] }), byDefault],
   ['nor once its input has ended', { type: 'paste', data: '1\n' }, line({ shown: false }), byDefault],
 ];
 
@@ -105,6 +115,10 @@ const stateCases = [
   ['the lines go with the run', run(sent('1\n'), 'exit', 'restart'), { waitingLines: [] }],
   ['a new version is said, through the end and a new start', run('newVersion', 'exit', 'restart'),
     { newVersion: true, running: true }],
+  ['Avbryt stays while the voltages are worked out after the end',
+    run('exit', { type: 'sampling', sampling: true }), { running: false, stop: true, restart: true }],
+  ['and goes when they are', run('exit', { type: 'sampling', sampling: true }, { type: 'sampling', sampling: false }),
+    { stop: false }],
   ['after the input has ended the program still runs, without its line', run(waiting(true), 'inputEnded'),
     { running: true, line: false }],
   ['a failure while starting', run({ type: 'failure', cause: 'policy' }), { running: false, line: false,
@@ -144,6 +158,65 @@ const formCases = [
   ['a stored value that is no form', [['nn'], 'xx'], 'nn'],
 ];
 
+// The formula beside the program: C1, C2, V1, Vend and the count it gives.
+const formulaCases = [
+  [[1e-6, 1e-6, 10, 1], 4],
+  [[1, 1, 8, 1], 4],
+  [[1, 1, 1, 1], 1],
+  [[1, 1, 0.5, 1], 0],
+  [[1e-4, 1e-5, 12, 5], 10],
+  [[1e300, 1e300, 1e10, 1], 34],
+  [[1e308, 1e308, 5, 1], 3],              // C1 + C2 beyond the doubles, not the ratio
+  [[0, 0, 5, 1], null],                   // no ratio
+  [[1, 0, 5, 1], null],                   // it stays
+  [[1, 1, 10, 0], null],                  // towards 0, never below it
+  [[1, -0.5, 5, 1], null],                // it grows
+  [[1, -2, 5, -1e300], null],             // 5, -5, 5, ...
+  [[1, -3, 5, -1], 1],                    // -2.5 at once
+  [[1, -3, 5, -3], null],                 // the swings shrink above it: -2.5, 1.25, -0.625
+  [[1, 1e-8, 2.718281828, 1], 100000002],
+  [[1, -1.99999998, 1, -7.389056], 99999999],
+  [[1, -1.5, -1, -10], 4],                // flips, growing: -1, 2, -4, 8, -16
+];
+// What the panel shows of a run.
+const readme = { values: [1e-6, 1e-6, 10, 1], answer: { kind: 'fell', count: 4 },
+  samples: [[1, 5], [2, 2.5], [3, 1.25], [4, 0.625]] };
+const long = { values: [1, 1, 1, 0.001], answer: { kind: 'fell', count: 10 },
+  samples: [1, 2, 3, 4, 5, 6, 7, 8, 9, 10].map((n) => [n, 2 ** -n]) };
+const panelCases = [
+  ['the example: every discharge, and charge and energy', () => lesson.rows(readme), [
+    ['0', '10', '1e-5', '5e-5'], ['1', '5', '5e-6', '1.25e-5'], ['2', '2.5', '2.5e-6', '3.12e-6'],
+    ['3', '1.25', '1.25e-6', '7.81e-7'], ['4', '0.625', '6.25e-7', '1.95e-7']]],
+  ['a longer run: the first, dots, and the last three', () => lesson.rows(long).map((row) => row && row[1]),
+    ['1', '0.5', '0.25', '0.125', '0.0625', '0.0313', null, '0.00391', '0.00195', '9.77e-4']],
+  ['as many digits as tell neighbours apart', () => lesson.rows({ values: [1, 1e-8, 2.718281828, 1],
+    answer: { kind: 'fell', count: 2 }, samples: [[1, 2.71828180], [2, 2.7182817]] }).map((row) => row[1]),
+  ['2.71828183', '2.7182818', '2.7182817']],
+  ['where rounding parts the program and the formula', () => lesson.parting({ values: [1, 1, 8, 1],
+    answer: { kind: 'fell', count: 4 }, samples: [[3, 1], [4, 0.5]] }, 3), { n: 3, program: 1, formula: 1 }],
+  ['no parting where they agree', () => lesson.parting(readme, 4), null],
+  ['a voltage that stays', () => lesson.never({ values: [1, 0, 5, 1], samples: [[1, 5]] }), { why: 'stays', n: 1, v: 5 }],
+  ['a voltage that flips, before the samples are in', () => lesson.never({ values: [1, -2, 5, -1e300] }),
+    { why: 'flips' }],
+  ['a voltage that grows', () => lesson.never({ values: [1, -0.5, 5, 1], samples: [] }), { why: 'grows' }],
+  ['the example on linear axes, the final voltage a line', () => {
+    const { path: d, vendY, logV, logN } = lesson.chart(readme);
+    return [d, vendY, logV, logN];
+  }, ['M0,0H80V96H160V144H240V168H320V180', 172.8, false, false]],
+  ['four decades: a logarithmic voltage axis', () => lesson.chart({ values: [1, 1, 10, 0.001],
+    samples: [[1, 1], [2, 0.1], [3, 0.01], [4, 0.001]] }).logV, true],
+  ['a long run: a logarithmic n axis', () => lesson.chart({ values: [1, 1e-3, 10, 1],
+    samples: [[1, 9.99], [400, 6.7], [2303, 0.999]] }).logN, true],
+  ['a flipping voltage stays on linear axes', () => lesson.chart({ values: [1, -3, 5, -1],
+    samples: [[1, -2.5], [2, 1.25], [3, -0.625]] }).logV, false],
+  ['the address of a run', () => lesson.shareAddress('file:///k.html#verdier=1,2,3,4', [1e-6, 1e-6, 10, 1]),
+    'file:///k.html#verdier=1e-6,1e-6,10,1'],
+  ['an address\'s values, as typed', () => lesson.sharedValues('#verdier=1e-6,1e-6,10,1'), ['1e-6', '1e-6', '10', '1']],
+  ['values that cannot be read are typed as they are', () => lesson.sharedValues('#verdier=1%2C5,x,10V,1'),
+    null],
+  ['three values are no run', () => lesson.sharedValues('#verdier=1,2,3'), null],
+];
+
 let failures = 0;
 const check = (name, body) => {
   try {
@@ -165,6 +238,10 @@ for (const [name, state, expected] of stateCases) {
 for (const [name, env, expected] of causeCases) {
   check(`failure: ${name}`, () => assert.strictEqual(pageState.failureCause(env), expected));
 }
+for (const [values, expected] of formulaCases) {
+  check(`formula: ${values.join(' ')}`, () => assert.strictEqual(lesson.formulaCount(values), expected));
+}
+for (const [name, body, expected] of panelCases) check(`panel: ${name}`, () => assert.deepStrictEqual(body(), expected));
 for (const [name, [languages, stored], expected] of formCases) {
   check(`form: ${name}`, () => assert.strictEqual(language.choose(stored, languages), expected));
 }
@@ -173,6 +250,7 @@ check('both forms have every text', () => assert.deepStrictEqual(Object.keys(lan
   Object.keys(language.texts.nb).sort()));
 check('the lines of a paste, each with its line end', () => assert.deepStrictEqual(
   lineDiscipline.lines('1e-6\n1e-6\n\n1'), ['1e-6\n', '1e-6\n', '\n', '1']));
-const total = lineCases.length + stateCases.length + causeCases.length + formCases.length + 3;
+const total = lineCases.length + stateCases.length + causeCases.length + formCases.length + formulaCases.length
+  + panelCases.length + 3;
 console.log(`${total - failures} of ${total} cases pass`);
 process.exit(failures === 0 ? 0 : 1);
