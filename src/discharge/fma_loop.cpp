@@ -177,15 +177,8 @@ KONDENSATOR_FMA_TARGET KONDENSATOR_OUT_OF_LINE Segment run_fma_segment(const Dis
 KONDENSATOR_FMA_TARGET
 LoopState run_fma_discharges(LoopState state, const Discharger& discharger, double vend,
                              std::int32_t limit) noexcept {
-    using namespace loops;
-    if (!loop_can_start(state, discharger, vend, limit)) return state;
-    const double magnitude = std::fabs(state.v);
-    if (magnitude < DBL_MIN) {
-        return run_in_domain(state, discharger, SubnormalDomain{}, vend, limit, run_fma_segment<SubnormalDomain>);
-    }
-    return run_in_domain(state, discharger, ScaledDomain::for_voltage(magnitude), vend, limit,
-                         run_fma_segment<ScaledDomain>);
+    return loops::run_loop(state, discharger, vend, limit, loops::run_fma_segment<loops::SubnormalDomain>,
+                           loops::run_fma_segment<loops::ScaledDomain>);
 }
-
 
 }  // namespace kondensator

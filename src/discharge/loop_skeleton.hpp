@@ -126,13 +126,6 @@ LoopState run_in_domain(const LoopState& state, const Discharger& discharger, co
     return {voltage(last_bits, segment.done), voltage(before_bits, segment.done - 1), state.count + segment.done};
 }
 
-// Whether the loops can take a voltage at all: the capacitances have scaled
-// operands, a discharge is due, and its magnitude is finite and not zero.
-inline bool loop_can_start(const LoopState& state, const Discharger& discharger, double vend, std::int32_t limit) {
-    const double magnitude = std::fabs(state.v);
-    return discharger.has_scaled_operands() && state.v >= vend && state.count != limit && magnitude > 0 &&
-           magnitude <= DBL_MAX;
-}
 
 
 // Normal voltages, scaled by 2^K. A power of two scales the product and the
@@ -162,5 +155,21 @@ struct ScaledDomain {
 struct SubnormalMagnitudes {
     [[nodiscard]] static Magnitudes magnitudes() { return {kSubnormalSpacing, DBL_MIN - kSubnormalSpacing}; }
 };
+
+// A loop from the state, in the domain of its voltage: the loop's segment
+// for subnormal voltages, or for normal ones, scaled. Nothing where the loops
+// cannot take the voltage at all: the capacitances have no scaled operands,
+// no discharge is due, or the magnitude is zero or infinite.
+template <LoopDomain Subnormal>
+LoopState run_loop(const LoopState& state, const Discharger& discharger, double vend, std::int32_t limit,
+                   SegmentLoop<Subnormal> subnormal, SegmentLoop<ScaledDomain> normal) {
+    const double magnitude = std::fabs(state.v);
+    if (!discharger.has_scaled_operands() || !(state.v >= vend) || state.count == limit || !(magnitude > 0) ||
+        !(magnitude <= DBL_MAX)) {
+        return state;
+    }
+    if (magnitude < DBL_MIN) return run_in_domain(state, discharger, Subnormal{}, vend, limit, subnormal);
+    return run_in_domain(state, discharger, ScaledDomain::for_voltage(magnitude), vend, limit, normal);
+}
 
 }  // namespace kondensator::loops

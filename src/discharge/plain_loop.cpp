@@ -59,20 +59,13 @@ KONDENSATOR_OUT_OF_LINE Segment run_plain_segment(const Discharger& discharger, 
     return Segment{segment};  // a copy, as in the FMA loop: the progress stays in registers
 }
 
-
 }  // namespace
 }  // namespace loops
 
 LoopState run_plain_discharges(LoopState state, const Discharger& discharger, double vend,
                                std::int32_t limit) noexcept {
-    using namespace loops;
-    if (!loop_can_start(state, discharger, vend, limit)) return state;
-    const double magnitude = std::fabs(state.v);
-    if (magnitude < DBL_MIN) {
-        return run_in_domain(state, discharger, GridDomain{}, vend, limit, run_plain_segment<GridDomain>);
-    }
-    return run_in_domain(state, discharger, ScaledDomain::for_voltage(magnitude), vend, limit,
-                         run_plain_segment<ScaledDomain>);
+    return loops::run_loop(state, discharger, vend, limit, loops::run_plain_segment<loops::GridDomain>,
+                           loops::run_plain_segment<loops::ScaledDomain>);
 }
 
 }  // namespace kondensator
