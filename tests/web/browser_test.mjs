@@ -116,6 +116,8 @@ async function runTranscript(run, name) {
   if (!input.endsWith('\n') && input !== '' && !(await run.ended())) await run.ctrl('d');
   if (!(await run.ended())) await run.ctrl('d');
   await run.awaitStatus('avsluttet', 'Programmet er avsluttet.');
+  // The panel's voltages are worked out after the end: until Avbryt goes.
+  await run.context.waitForFunction(() => document.getElementById('avbryt').hidden, { polling: 20, timeout });
   const output = await run.output();
   if (output !== expected) throw new Error(`output ${JSON.stringify(output)}, expected ${JSON.stringify(expected)}`);
   // Keys typed after the program ended go nowhere.
