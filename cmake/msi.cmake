@@ -12,6 +12,10 @@
 #   the summary information the time it runs, which faketime sets;
 # - msibuild then sets the summary's package code, in place of wixl's random
 #   one, and its template: 64-bit, Norwegian (1044).
+# msibuild also gives the program's File row the version the program carries,
+# which wixl leaves empty: Windows Installer then treats it as a program, not
+# as data, and replaces it on a repair where it is damaged or missing. A file
+# with a version has no hash in MsiFileHash.
 cmake_minimum_required(VERSION 3.20)
 
 foreach(variable BUILD OUTPUT ICON VERSION RELEASE_TIME WIXL MSIBUILD FAKETIME SOURCE_DIR)
@@ -58,8 +62,28 @@ string(TIMESTAMP time "%Y-%m-%d %H:%M:%S" UTC)
 file(REMOVE ${OUTPUT})
 kondensator_run(${CMAKE_COMMAND} -E env TZ=UTC ${FAKETIME} "${time}" ${WIXL} --arch x64 --output ${OUTPUT} kondensator.wxs
                 WORKING_DIRECTORY ${stage})
-execute_process(COMMAND ${MSIBUILD} ${OUTPUT} -s "Kondensator ${VERSION}" "The kondensator authors" "x64;1044"
-                        "{${package_code}}"
+# The program's version resource starts with the signature 0xFEEF04BD, then
+# the structure's version and the file version, two 32-bit words.
+file(READ ${stage}/kondensator.exe program HEX)
+string(FIND "${program}" "bd04effe" at)
+math(EXPR odd "${at} % 2")
+if(at EQUAL -1 OR odd)
+  message(FATAL_ERROR "${stage}/kondensator.exe has no version resource")
+endif()
+string(SUBSTRING "${program}" ${at} 32 fixed)
+string(REGEX REPLACE "^........(........)(..)(..)(..)(..)(..)(..)(..)(..)$" "0x\\5\\4;0x\\3\\2;0x\\9\\8;0x\\7\\6" words "${fixed}")
+set(file_version "")
+foreach(word ${words})
+  math(EXPR word "${word}")
+  list(APPEND file_version ${word})
+endforeach()
+list(JOIN file_version "." file_version)
+
+# msibuild takes -s last, with all that follows it.
+execute_process(COMMAND ${MSIBUILD} ${OUTPUT}
+                        -q "UPDATE `File` SET `Version` = '${file_version}', `Language` = '1044' WHERE `File` = 'kondensator.exe'"
+                        -q "DELETE FROM `MsiFileHash` WHERE `File_` = 'kondensator.exe'"
+                        -s "Kondensator ${VERSION}" "The kondensator authors" "x64;1044" "{${package_code}}"
                 RESULT_VARIABLE status OUTPUT_VARIABLE log ERROR_VARIABLE log)
 if(NOT status STREQUAL "0")
   file(REMOVE ${OUTPUT})
