@@ -1,7 +1,7 @@
-// The Windows icon file against the text grid it is made from: the 32 x 32
-// image in 16 colours, the grid's palette, and the same pixel everywhere; the
-// other sizes with an alpha channel, each pixel (x, y) of an N-pixel image the
-// grid's pixel (x * 32 / N, y * 32 / N).
+// The Windows icon file and the PNGs of the Linux build against the text grid
+// they are made from: the 32 x 32 image in 16 colours, the grid's palette, and
+// the same pixel everywhere; the other sizes with an alpha channel, each pixel
+// (x, y) of an N-pixel image the grid's pixel (x * 32 / N, y * 32 / N).
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -96,6 +96,13 @@ std::vector<std::string> png_pixels(const std::string& png, int n) {
         }
     }
     return rows;
+}
+
+TEST(Icon, LinuxIconsShowTheGrid) {
+    for (const int n : {16, 32, 48, 64, 128, 256}) {
+        const std::string png = read_file((KONDENSATOR_HICOLOR "/" + std::to_string(n) + "x" + std::to_string(n) + "/apps/kondensator.png").c_str());
+        EXPECT_EQ(png_pixels(png, n), scaled(n)) << n << " pixels";
+    }
 }
 
 TEST(Icon, FileShowsTheGrid) {
