@@ -12,7 +12,8 @@
 #   the summary information the time it runs, which faketime sets;
 # - msibuild then sets the summary's package code, in place of wixl's random
 #   one, and its template: 64-bit, Norwegian (1044).
-# msibuild also gives the program's File row the version the program carries,
+# msibuild adds the search for the program's component, which wixl cannot
+# express, and gives the program's File row the version the program carries,
 # which wixl leaves empty: Windows Installer then treats it as a program, not
 # as data, and replaces it on a repair where it is damaged or missing. A file
 # with a version has no hash in MsiFileHash.
@@ -26,6 +27,9 @@ endforeach()
 # Shared by every version, so that each replaces the one before; the codes
 # of a version are derived from it.
 set(MSI_UPGRADE_CODE 8646254D-724D-4743-9333-F30ECFD37A91)
+# The program's component, in every version: an upgrade finds the folder of
+# a version that kept none in the registry where this component is.
+set(MSI_PROGRAM_COMPONENT 2585DC6B-E11D-4B10-A0F8-2AF5A3077FB6)
 
 # wixl reports features it does not implement (none of which the package
 # uses) and GLib warnings on standard error; only its status counts.
@@ -83,6 +87,9 @@ list(JOIN file_version "." file_version)
 execute_process(COMMAND ${MSIBUILD} ${OUTPUT}
                         -q "UPDATE `File` SET `Version` = '${file_version}', `Language` = '1044' WHERE `File` = 'kondensator.exe'"
                         -q "DELETE FROM `MsiFileHash` WHERE `File_` = 'kondensator.exe'"
+                        -q "CREATE TABLE `CompLocator` (`Signature_` CHAR(72) NOT NULL, `ComponentId` CHAR(38) NOT NULL, `Type` SHORT PRIMARY KEY `Signature_`)"
+                        -q "INSERT INTO `AppSearch` (`Property`, `Signature_`) VALUES ('PROGRAMDIR', 'Program')"
+                        -q "INSERT INTO `CompLocator` (`Signature_`, `ComponentId`, `Type`) VALUES ('Program', '{${MSI_PROGRAM_COMPONENT}}', 1)"
                         -s "Kondensator ${VERSION}" "The kondensator authors" "x64;1044" "{${package_code}}"
                 RESULT_VARIABLE status OUTPUT_VARIABLE log ERROR_VARIABLE log)
 if(NOT status STREQUAL "0")

@@ -1,13 +1,12 @@
 # Installs and removes the Windows Installer package MSI as device management
 # does (msiexec /qn) in a fresh Wine prefix PREFIX, with an older package OLD
-# (version OLD_VERSION) before and after it: OLD installed into a folder of
-# IT's choice, an upgrade from OLD leaves one install, of VERSION, in that
-# folder, which the Uninstall entry names; the installed program gives the
-# transcript INPUT's output EXPECTED, also after a repair of a damaged
-# program; its Start menu entry points at it; OLD is then refused; and
+# (version OLD_VERSION) before and after it: an upgrade from OLD leaves one
+# install, of VERSION; the installed program gives the transcript INPUT's
+# output EXPECTED; its Start menu entry points at it; OLD is then refused; and
 # removal leaves nothing of the package behind. Also checks, with MSIINFO,
 # the properties the package carries and the program's version, and with
-# ICOTOOL the sizes of its icon.
+# ICOTOOL the icon's sizes. OLD goes into a folder of IT's choice, which the
+# registry and the Uninstall entry name, and the upgrade and a repair keep.
 cmake_minimum_required(VERSION 3.20)  # globs that follow no links
 include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/run.cmake)
 set(ENV{WINEPREFIX} ${PREFIX})
@@ -15,8 +14,7 @@ set(ENV{WINEDEBUG} -all)
 # No menu entries or file associations for the machine that runs the test.
 set(ENV{WINEDLLOVERRIDES} "winemenubuilder.exe=d")
 set(folder "${PREFIX}/drive_c/Apps/kondensator")
-set(windows_folder "C:\\Apps\\kondensator\\")
-set(program "${windows_folder}kondensator.exe")
+set(program "C:\\Apps\\kondensator\\kondensator.exe")
 set(uninstall "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall")
 
 function(property package name variable)
@@ -39,19 +37,18 @@ function(msiexec expected_status)
   endif()
 endfunction()
 
-# Whether Installed apps lists the product with the code CODE, at VERSION, in
-# the folder IT chose.
+# Whether Installed apps lists the product with the code CODE, at VERSION, in C:\Apps\kondensator.
 function(expect_installed code version)
   execute_process(COMMAND ${WINE} reg query "${uninstall}\\${code}"
                   OUTPUT_VARIABLE entry RESULT_VARIABLE status ERROR_QUIET)
-  string(REPLACE "\\" "\\\\" location "${windows_folder}")
+  execute_process(COMMAND ${WINE} reg query "HKLM\\Software\\kondensator" /v InstallDir OUTPUT_VARIABLE kept ERROR_QUIET)
   if(version STREQUAL "none")
     if(status STREQUAL "0")
       message(FATAL_ERROR "${code} is still installed:\n${entry}")
     endif()
   elseif(NOT status STREQUAL "0" OR NOT entry MATCHES "DisplayVersion[ \t]+REG_SZ[ \t]+${version}"
-         OR NOT entry MATCHES "InstallLocation[ \t]+REG_SZ[ \t]+${location}\r?\n")
-    message(FATAL_ERROR "${code} is not installed at ${version} in ${windows_folder}:\n${entry}")
+         OR NOT "${entry}${kept}" MATCHES "InstallLocation[^\n]*REG_SZ[ \t]+C:\\\\Apps\\\\kondensator\\\\\r?\n.*InstallDir[ \t]+REG_SZ[ \t]+C:\\\\Apps\\\\kondensator\\\\\r?\n")
+    message(FATAL_ERROR "${code} is not installed at ${version} in C:\\Apps\\kondensator:\n${entry}${kept}")
   endif()
 endfunction()
 
@@ -89,14 +86,11 @@ execute_process(COMMAND ${MSIINFO} export ${MSI} File OUTPUT_VARIABLE files)
 if(NOT files MATCHES "\nkondensator\\.exe\tProgram\tkondensator\\.exe\t[0-9]+\t${VERSION}\\.0\t1044\t")
   message(FATAL_ERROR "${MSI} gives kondensator.exe no version ${VERSION}.0:\n${files}")
 endif()
-# The icon of Installed apps and the Start menu entry (ICON, from the package)
-# or of the program and the taskbar (group_icon, from the installed program) at
-# every size, each but the 16-colour 32 x 32 one with an alpha channel.
+# The icon, the package's (Installed apps, Start menu) and the program's: every size, all but one with alpha.
 function(expect_icon_sizes what command)
   execute_process(COMMAND ${command} OUTPUT_FILE ${PREFIX}.ico)
   execute_process(COMMAND ${ICOTOOL} -l ${PREFIX}.ico OUTPUT_VARIABLE sizes)
-  string(REGEX REPLACE "--icon --index=[0-9]+ --width=([0-9]+) --height=([0-9]+) --bit-depth=([0-9]+) [^\n]*\n"
-                       "\\1x\\2x\\3 " sizes "${sizes}")
+  string(REGEX REPLACE "--icon --index=[0-9]+ --width=([0-9]+) --height=([0-9]+) --bit-depth=([0-9]+) [^\n]*\n" "\\1x\\2x\\3 " sizes "${sizes}")
   if(NOT sizes STREQUAL "16x16x32 32x32x4 48x48x32 64x64x32 256x256x32 ")
     message(FATAL_ERROR "the ${what} icon has the sizes (width x height x bits) ${sizes}")
   endif()
@@ -107,8 +101,10 @@ file(REMOVE_RECURSE ${PREFIX})
 execute_process(COMMAND ${WINE} wineboot --init RESULT_VARIABLE status OUTPUT_QUIET ERROR_QUIET)
 execute_process(COMMAND ${WINESERVER} -w)
 
-msiexec(0 /i ${OLD} INSTALLDIR=${windows_folder})
+msiexec(0 /i ${OLD} INSTALLDIR=C:\\Apps\\kondensator)
 expect_installed(${old_code} ${OLD_VERSION})
+# As a version that kept no folder: the upgrade finds the folder where the program is.
+execute_process(COMMAND ${WINE} reg delete "HKLM\\Software\\kondensator" /f OUTPUT_QUIET ERROR_QUIET)
 msiexec(0 /i ${MSI})
 expect_installed(${old_code} none)
 expect_installed(${code} ${VERSION})
@@ -127,14 +123,13 @@ file(STRINGS ${links} target REGEX "kondensator\\.exe$")
 if(NOT target MATCHES "C:\\\\Apps\\\\kondensator\\\\kondensator\\.exe")
   message(FATAL_ERROR "the Start menu entry points at '${target}'")
 endif()
-set(transcript ${CMAKE_COMMAND} -DLAUNCHER=${WINE} -DPROGRAM=${program} -DINPUT=${INPUT} -DEXPECTED=${EXPECTED}
-    -DLINE_END=CRLF -P ${CMAKE_CURRENT_LIST_DIR}/../transcripts/run_transcript.cmake)
-kondensator_run(${transcript})
-# A repair (REINSTALLMODE=omus is what msiexec /f does, which Wine's msiexec
-# does not) puts a damaged program right, in the folder IT chose.
+kondensator_run(${CMAKE_COMMAND} -DLAUNCHER=${WINE} -DPROGRAM=${program} -DINPUT=${INPUT} -DEXPECTED=${EXPECTED}
+                -DLINE_END=CRLF -P ${CMAKE_CURRENT_LIST_DIR}/../transcripts/run_transcript.cmake)
+# A repair (msiexec /f: REINSTALLMODE=omus; Wine's /f does nothing) mends a damaged program in its folder.
 file(WRITE "${folder}/kondensator.exe" "damaged")
 msiexec(0 /i ${MSI} REINSTALL=ALL REINSTALLMODE=omus)
-kondensator_run(${transcript})
+kondensator_run(${CMAKE_COMMAND} -DLAUNCHER=${WINE} -DPROGRAM=${program} -DINPUT=${INPUT} -DEXPECTED=${EXPECTED}
+                -DLINE_END=CRLF -P ${CMAKE_CURRENT_LIST_DIR}/../transcripts/run_transcript.cmake)
 
 # An older version over this one is refused ("fatal error"), with the reason
 # the older package's launch condition gives (which Wine shows nowhere).
