@@ -1,15 +1,13 @@
 # Makes a GENERATOR package of the build BUILD with cpack and checks, with the
 # command LIST, that it holds every path in EXPECTED (separated by |). Where
-# given, FIELD (a command that prints a field of the package) must print for
-# each NAME=REGEX in FIELDS (separated by |) a value that REGEX matches, LINT
-# is run on the package and must print nothing, every file named in CRLF
-# (separated by |) must end its lines with "\r\n" alone, every file named in
-# BOM must start with a UTF-8 byte-order mark, the unpacked package must pass
-# DESKTOP_VALIDATE (desktop-file-validate) and APPSTREAM (appstreamcli), and
-# its program (bin/kondensator, through LAUNCHER if given) must give the
-# transcript TRANSCRIPT.in's output TRANSCRIPT.out. The package is made once
-# more after the files that go into it have other times, in another time
-# zone, and must be the same.
+# given, FIELD (a command, an option, then field names) must print what
+# FIELD_MATCHES matches, LINT is run on the package and must print nothing,
+# every file named in CRLF (separated by |) must end its lines with "\r\n"
+# alone, every file named in BOM must start with a UTF-8 byte-order mark,
+# DESKTOP_VALIDATE and APPSTREAM (validate-tree) must pass the unpacked package,
+# and its bin/kondensator (through LAUNCHER) give TRANSCRIPT.in's output TRANSCRIPT.out.
+# The package is made once more after the files that go into it have other times,
+# in another time zone, and must be the same.
 cmake_minimum_required(VERSION 3.20)
 include(${CMAKE_CURRENT_LIST_DIR}/same_bytes.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/run.cmake)
@@ -53,14 +51,13 @@ foreach(path ${expected})
 endforeach()
 message(STATUS "${package}:\n${contents}")
 
-string(REPLACE "|" ";" fields "${FIELDS}")
-foreach(field ${fields})
-  string(REGEX MATCH "^([^=]+)=(.*)$" field "${field}")
-  execute_process(COMMAND ${FIELD} ${package} ${CMAKE_MATCH_1} OUTPUT_VARIABLE value OUTPUT_STRIP_TRAILING_WHITESPACE)
-  if(NOT value MATCHES "${CMAKE_MATCH_2}")
-    message(FATAL_ERROR "${package}'s ${CMAKE_MATCH_1} is '${value}', not as ${CMAKE_MATCH_2} (dpkg-dev installed?)")
+if(FIELD)
+  list(POP_FRONT FIELD tool option)
+  execute_process(COMMAND ${tool} ${option} ${package} ${FIELD} OUTPUT_VARIABLE value OUTPUT_STRIP_TRAILING_WHITESPACE)
+  if(NOT value MATCHES "${FIELD_MATCHES}")
+    message(FATAL_ERROR "${package} has no ${FIELD} as ${FIELD_MATCHES}: ${value} (is dpkg-shlibdeps, from dpkg-dev, installed?)")
   endif()
-endforeach()
+endif()
 
 if(LINT)
   execute_process(COMMAND ${LINT} ${package} OUTPUT_VARIABLE verdict ERROR_VARIABLE errors RESULT_VARIABLE status)
@@ -96,15 +93,15 @@ if(TRANSCRIPT)
   kondensator_run(${CMAKE_COMMAND} -DLAUNCHER=${LAUNCHER} -DPROGRAM=${found} -DINPUT=${TRANSCRIPT}.in
                   -DEXPECTED=${TRANSCRIPT}.out -P ${CMAKE_CURRENT_LIST_DIR}/../transcripts/run_transcript.cmake)
 endif()
-# Each entry of the menu, and the AppStream metadata with what it names. No
-# hints: one is that an entry in both Education and Science shows in both.
+# The menu entry, and the AppStream metadata with what it names. No hints:
+# one is that an entry in both Education and Science shows in both.
 if(DESKTOP_VALIDATE)
   unpacked_file("applications/[^/]+[.]desktop")
   kondensator_run(${DESKTOP_VALIDATE} --no-hints ${found} OUTPUT verdict)
+  kondensator_run(${APPSTREAM} validate-tree --no-net ${BUILD}/package-contents/root)
   if(NOT verdict STREQUAL "")
     message(FATAL_ERROR "desktop-file-validate ${found}:\n${verdict}")
   endif()
-  kondensator_run(${APPSTREAM} validate-tree --no-net ${BUILD}/package-contents/root)
 endif()
 
 if(BOM)
