@@ -65,7 +65,7 @@ else()
   install(FILES ${PROJECT_BINARY_DIR}/kondensator.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   install(FILES ${PROJECT_BINARY_DIR}/changelog.gz packaging/debian/copyright
           DESTINATION ${CMAKE_INSTALL_DOCDIR})
-  # The menu entry, as the freedesktop.org specifications place it: the entry
+  # The menu entry, where freedesktop.org desktops look for it: the entry
   # (Terminal=true: the program talks through a console), the icon in the
   # hicolor theme, and the AppStream metadata that software centres show.
   set(KONDENSATOR_APPSTREAM_ID example.c_seed_a2dd412e.kondensator)
