@@ -16,3 +16,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 set(CMAKE_CROSSCOMPILING_EMULATOR qemu-aarch64 -L /usr/${KONDENSATOR_ARM64_TRIPLE})
+
+# The .deb is for arm64, and dpkg-shlibdeps finds the libraries the program
+# needs where the cross compiler has them (see cpack_project_config.cmake.in).
+set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE arm64)
+set(KONDENSATOR_DEB_LIBRARY_DIR /usr/${KONDENSATOR_ARM64_TRIPLE}/lib)

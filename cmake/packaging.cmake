@@ -3,10 +3,16 @@
 include(GNUInstallDirs)
 include(${CMAKE_CURRENT_LIST_DIR}/regex_escape.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/release_date.cmake)
+# The sizes of the icon in the hicolor theme, for the menu entry of a Linux desktop.
+set(hicolor_sizes 16 32 48 64 128 256)
 if(WIN32)
   set(install_folders .)
 else()
-  set(install_folders ${CMAKE_INSTALL_BINDIR} ${CMAKE_INSTALL_MANDIR}/man1 ${CMAKE_INSTALL_DOCDIR})
+  set(install_folders ${CMAKE_INSTALL_BINDIR} ${CMAKE_INSTALL_MANDIR}/man1 ${CMAKE_INSTALL_DOCDIR}
+      ${CMAKE_INSTALL_DATADIR}/applications ${CMAKE_INSTALL_DATADIR}/metainfo)
+  foreach(size ${hicolor_sizes})
+    list(APPEND install_folders ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+  endforeach()
 endif()
 # Every install records what it wrote (see install_record.cmake), first the
 # folders it is about to create, at the end the files. The build folder's
@@ -59,6 +65,37 @@ else()
   install(FILES ${PROJECT_BINARY_DIR}/kondensator.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   install(FILES ${PROJECT_BINARY_DIR}/changelog.gz packaging/debian/copyright
           DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  # The menu entry, where freedesktop.org desktops look for it: the entry
+  # (Terminal=true: the program talks through a console), the icon in the
+  # hicolor theme, and the AppStream metadata that software centres show.
+  set(KONDENSATOR_APPSTREAM_ID example.c_seed_a2dd412e.kondensator)
+  configure_file(packaging/linux/kondensator.metainfo.xml.in ${KONDENSATOR_APPSTREAM_ID}.metainfo.xml @ONLY)
+  install(FILES packaging/linux/kondensator.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  install(FILES ${PROJECT_BINARY_DIR}/${KONDENSATOR_APPSTREAM_ID}.metainfo.xml
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+  if(CMAKE_CROSSCOMPILING)
+    # A cross build cannot run what it builds: the icon tool is built for this machine.
+    find_program(KONDENSATOR_HOST_CXX NAMES c++ g++ clang++ REQUIRED)
+    set(make_icon ${PROJECT_BINARY_DIR}/host/make_icon)
+    add_custom_command(OUTPUT ${make_icon}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/host
+      COMMAND ${KONDENSATOR_HOST_CXX} -std=c++20 -O2 -o ${make_icon} ${PROJECT_SOURCE_DIR}/tools/make_icon.cpp -lz
+      DEPENDS tools/make_icon.cpp tools/icon_grid.hpp VERBATIM)
+  else()
+    set(make_icon make_icon)
+  endif()
+  set(icons "")
+  foreach(size ${hicolor_sizes})
+    set(folder icons/hicolor/${size}x${size}/apps)
+    add_custom_command(OUTPUT ${folder}/kondensator.png
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/${folder}
+      COMMAND ${make_icon} ${PROJECT_SOURCE_DIR}/src/icon/icon.txt ${PROJECT_BINARY_DIR}/${folder}/kondensator.png ${size}
+      DEPENDS ${make_icon} src/icon/icon.txt VERBATIM)
+    install(FILES ${PROJECT_BINARY_DIR}/${folder}/kondensator.png DESTINATION ${CMAKE_INSTALL_DATADIR}/${folder})
+    list(APPEND icons ${PROJECT_BINARY_DIR}/${folder}/kondensator.png)
+  endforeach()
+  add_custom_target(linux_icons ALL DEPENDS ${icons})
+  add_dependencies(kondensator linux_icons)
   # A stripped program keeps no compiler identification either.
   if(CMAKE_OBJCOPY)
     install(CODE "

@@ -19,17 +19,23 @@ function(kondensator_changelog_time changelog variable)
   set(${variable} ${time} PARENT_SCOPE)
 endfunction()
 
-# Sets VARIABLE to the month and year of TIME in Norwegian, as "desember 2026".
-function(kondensator_norwegian_month time variable)
+# Sets VARIABLE to TIME formatted in UTC by string(TIMESTAMP)'s FORMAT.
+function(kondensator_format_time time format variable)
   # string(TIMESTAMP) formats the time SOURCE_DATE_EPOCH gives.
   set(saved "$ENV{SOURCE_DATE_EPOCH}")
   set(ENV{SOURCE_DATE_EPOCH} ${time})
-  string(TIMESTAMP month "%m" UTC)
-  string(TIMESTAMP year "%Y" UTC)
+  string(TIMESTAMP formatted "${format}" UTC)
   set(ENV{SOURCE_DATE_EPOCH} "${saved}")
   if(saved STREQUAL "")
     unset(ENV{SOURCE_DATE_EPOCH})
   endif()
+  set(${variable} "${formatted}" PARENT_SCOPE)
+endfunction()
+
+# Sets VARIABLE to the month and year of TIME in Norwegian, as "desember 2026".
+function(kondensator_norwegian_month time variable)
+  kondensator_format_time(${time} "%m" month)
+  kondensator_format_time(${time} "%Y" year)
   set(names januar februar mars april mai juni juli august september oktober november desember)
   string(REGEX REPLACE "^0" "" month "${month}")
   math(EXPR month "${month} - 1")
@@ -44,3 +50,4 @@ else()
 endif()
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/packaging/debian/changelog)
 kondensator_norwegian_month(${KONDENSATOR_RELEASE_TIME} KONDENSATOR_RELEASE_MONTH)
+kondensator_format_time(${KONDENSATOR_RELEASE_TIME} "%Y-%m-%d" KONDENSATOR_RELEASE_DAY)

@@ -3,7 +3,8 @@
 # |) starts with a byte-order mark and names its files (with the version the
 # build fills in). Installs the build BUILD into PREFIX, runs the installed
 # program on a transcript, and renders its manual page with MAN (if found),
-# which must warn of nothing and show VERSION. Then, where DPKG_DEB is found,
+# which must warn of nothing, show VERSION and name only installed files.
+# Then, where DPKG_DEB is found,
 # makes a .deb, whose install lists other paths as installed, and uninstalls:
 # PREFIX must be as it was, and a file at a path of the .deb's untouched.
 cmake_minimum_required(VERSION 3.20)  # "@VERSION@" is text, not a variable
@@ -64,6 +65,17 @@ foreach(locale ${locales})
   endif()
   if(locale STREQUAL "C.UTF-8" AND NOT rendered MATCHES "høyst ett punktum")
     message(FATAL_ERROR "man -l ${page} does not render the Norwegian letters:\n${rendered}")
+  endif()
+  # It names only what the install holds, none of the release's other packages.
+  string(REGEX MATCHALL "/usr/[^ ,\n]*[^ ,.\n]" named "${rendered}")
+  string(REPLACE "/usr/" "${PREFIX}/" named "${named}")
+  foreach(path ${named})
+    if(NOT EXISTS ${path})
+      message(FATAL_ERROR "man -l ${page} names ${path}, which the install does not hold")
+    endif()
+  endforeach()
+  if(NOT named OR rendered MATCHES "kondensator-${VERSION}")
+    message(FATAL_ERROR "man -l ${page} names no installed file, or another package:\n${rendered}")
   endif()
 endforeach()
 

@@ -4,15 +4,17 @@
 # install, of VERSION; the installed program gives the transcript INPUT's
 # output EXPECTED; its Start menu entry points at it; OLD is then refused; and
 # removal leaves nothing of the package behind. Also checks, with MSIINFO,
-# the properties the package carries.
+# the properties the package carries and the program's version, and with
+# ICOTOOL the icon's sizes. OLD goes into a folder of IT's choice, which the
+# registry and the Uninstall entry name, and the upgrade and a repair keep.
 cmake_minimum_required(VERSION 3.20)  # globs that follow no links
 include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/run.cmake)
 set(ENV{WINEPREFIX} ${PREFIX})
 set(ENV{WINEDEBUG} -all)
 # No menu entries or file associations for the machine that runs the test.
 set(ENV{WINEDLLOVERRIDES} "winemenubuilder.exe=d")
-set(folder "${PREFIX}/drive_c/Program Files/kondensator")
-set(program "C:\\Program Files\\kondensator\\kondensator.exe")
+set(folder "${PREFIX}/drive_c/Apps/kondensator")
+set(program "C:\\Apps\\kondensator\\kondensator.exe")
 set(uninstall "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall")
 
 function(property package name variable)
@@ -35,16 +37,18 @@ function(msiexec expected_status)
   endif()
 endfunction()
 
-# Whether Installed apps lists the product with the code CODE, at VERSION.
+# Whether Installed apps lists the product with the code CODE, at VERSION, in C:\Apps\kondensator.
 function(expect_installed code version)
-  execute_process(COMMAND ${WINE} reg query "${uninstall}\\${code}" /v DisplayVersion
+  execute_process(COMMAND ${WINE} reg query "${uninstall}\\${code}"
                   OUTPUT_VARIABLE entry RESULT_VARIABLE status ERROR_QUIET)
+  execute_process(COMMAND ${WINE} reg query "HKLM\\Software\\kondensator" /v InstallDir OUTPUT_VARIABLE kept ERROR_QUIET)
   if(version STREQUAL "none")
     if(status STREQUAL "0")
       message(FATAL_ERROR "${code} is still installed:\n${entry}")
     endif()
-  elseif(NOT status STREQUAL "0" OR NOT entry MATCHES "DisplayVersion[ \t]+REG_SZ[ \t]+${version}")
-    message(FATAL_ERROR "${code} is not installed at ${version}:\n${entry}")
+  elseif(NOT status STREQUAL "0" OR NOT entry MATCHES "DisplayVersion[ \t]+REG_SZ[ \t]+${version}"
+         OR NOT "${entry}${kept}" MATCHES "InstallLocation[^\n]*REG_SZ[ \t]+C:\\\\Apps\\\\kondensator\\\\\r?\n.*InstallDir[ \t]+REG_SZ[ \t]+C:\\\\Apps\\\\kondensator\\\\\r?\n")
+    message(FATAL_ERROR "${code} is not installed at ${version} in C:\\Apps\\kondensator:\n${entry}${kept}")
   endif()
 endfunction()
 
@@ -78,13 +82,29 @@ execute_process(COMMAND ${MSIINFO} suminfo ${MSI} OUTPUT_VARIABLE summary)
 if(NOT summary MATCHES "Template: x64;1044\n")
   message(FATAL_ERROR "${MSI} is no 64-bit package in Norwegian:\n${summary}")
 endif()
+execute_process(COMMAND ${MSIINFO} export ${MSI} File OUTPUT_VARIABLE files)
+if(NOT files MATCHES "\nkondensator\\.exe\tProgram\tkondensator\\.exe\t[0-9]+\t${VERSION}\\.0\t1044\t")
+  message(FATAL_ERROR "${MSI} gives kondensator.exe no version ${VERSION}.0:\n${files}")
+endif()
+# The icon, the package's (Installed apps, Start menu) and the program's: every size, all but one with alpha.
+function(expect_icon_sizes what command)
+  execute_process(COMMAND ${command} OUTPUT_FILE ${PREFIX}.ico)
+  execute_process(COMMAND ${ICOTOOL} -l ${PREFIX}.ico OUTPUT_VARIABLE sizes)
+  string(REGEX REPLACE "--icon --index=[0-9]+ --width=([0-9]+) --height=([0-9]+) --bit-depth=([0-9]+) [^\n]*\n" "\\1x\\2x\\3 " sizes "${sizes}")
+  if(NOT sizes STREQUAL "16x16x32 32x32x4 48x48x32 64x64x32 256x256x32 ")
+    message(FATAL_ERROR "the ${what} icon has the sizes (width x height x bits) ${sizes}")
+  endif()
+endfunction()
+expect_icon_sizes(package "${MSIINFO};extract;${MSI};Icon.kondensator.ico")
 
 file(REMOVE_RECURSE ${PREFIX})
 execute_process(COMMAND ${WINE} wineboot --init RESULT_VARIABLE status OUTPUT_QUIET ERROR_QUIET)
 execute_process(COMMAND ${WINESERVER} -w)
 
-msiexec(0 /i ${OLD})
+msiexec(0 /i ${OLD} INSTALLDIR=C:\\Apps\\kondensator)
 expect_installed(${old_code} ${OLD_VERSION})
+# As a version that kept no folder: the upgrade finds the folder where the program is.
+execute_process(COMMAND ${WINE} reg delete "HKLM\\Software\\kondensator" /f OUTPUT_QUIET ERROR_QUIET)
 msiexec(0 /i ${MSI})
 expect_installed(${old_code} none)
 expect_installed(${code} ${VERSION})
@@ -98,10 +118,16 @@ list(LENGTH links count)
 if(NOT count EQUAL 1)
   message(FATAL_ERROR "${count} Start menu entries for Kondensator: ${links}")
 endif()
+expect_icon_sizes(program "${WRESTOOL};-x;--type=group_icon;${folder}/kondensator.exe")
 file(STRINGS ${links} target REGEX "kondensator\\.exe$")
-if(NOT target MATCHES "C:\\\\Program Files\\\\kondensator\\\\kondensator\\.exe")
+if(NOT target MATCHES "C:\\\\Apps\\\\kondensator\\\\kondensator\\.exe")
   message(FATAL_ERROR "the Start menu entry points at '${target}'")
 endif()
+kondensator_run(${CMAKE_COMMAND} -DLAUNCHER=${WINE} -DPROGRAM=${program} -DINPUT=${INPUT} -DEXPECTED=${EXPECTED}
+                -DLINE_END=CRLF -P ${CMAKE_CURRENT_LIST_DIR}/../transcripts/run_transcript.cmake)
+# A repair (msiexec /f: REINSTALLMODE=omus; Wine's /f does nothing) mends a damaged program in its folder.
+file(WRITE "${folder}/kondensator.exe" "damaged")
+msiexec(0 /i ${MSI} REINSTALL=ALL REINSTALLMODE=omus)
 kondensator_run(${CMAKE_COMMAND} -DLAUNCHER=${WINE} -DPROGRAM=${program} -DINPUT=${INPUT} -DEXPECTED=${EXPECTED}
                 -DLINE_END=CRLF -P ${CMAKE_CURRENT_LIST_DIR}/../transcripts/run_transcript.cmake)
 
@@ -117,6 +143,7 @@ endif()
 msiexec(0 /x ${MSI})
 expect_installed(${code} none)
 shortcuts(links)
-if(EXISTS "${folder}" OR links)
-  message(FATAL_ERROR "the removal leaves ${folder} or ${links} behind")
+execute_process(COMMAND ${WINE} reg query "HKLM\\Software\\kondensator" RESULT_VARIABLE kept OUTPUT_QUIET ERROR_QUIET)
+if(EXISTS "${folder}" OR links OR kept STREQUAL "0")
+  message(FATAL_ERROR "the removal leaves ${folder}, ${links} or HKLM\\Software\\kondensator behind")
 endif()

@@ -1,11 +1,13 @@
 # Makes a GENERATOR package of the build BUILD with cpack and checks, with the
 # command LIST, that it holds every path in EXPECTED (separated by |). Where
-# given, FIELD (a command, then a field name) must print a value, LINT is run on
-# the package and must print nothing, every file named in CRLF (separated by |)
-# must end its lines with "\r\n" alone, and every file named in BOM must
-# start with a UTF-8 byte-order mark. The package is made once more after the
-# files that go into it have other times, in another time zone, and must be
-# the same.
+# given, FIELD (a command, an option, then field names) must print what
+# FIELD_MATCHES matches, LINT is run on the package and must print nothing,
+# every file named in CRLF (separated by |) must end its lines with "\r\n"
+# alone, every file named in BOM must start with a UTF-8 byte-order mark,
+# DESKTOP_VALIDATE and APPSTREAM (validate-tree) must pass the unpacked package,
+# and its bin/kondensator (through LAUNCHER) give TRANSCRIPT.in's output TRANSCRIPT.out.
+# The package is made once more after the files that go into it have other times,
+# in another time zone, and must be the same.
 cmake_minimum_required(VERSION 3.20)
 include(${CMAKE_CURRENT_LIST_DIR}/same_bytes.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/run.cmake)
@@ -34,7 +36,7 @@ file(MAKE_DIRECTORY ${BUILD}/first-package)
 file(RENAME ${package} ${first})
 # As if built at another time and place: the same sources, other times on
 # the files, another time zone.
-file(GLOB built ${BUILD}/kondensator ${BUILD}/kondensator.exe ${BUILD}/*.gz ${BUILD}/*.txt)
+file(GLOB built ${BUILD}/kondensator ${BUILD}/kondensator.exe ${BUILD}/*.gz ${BUILD}/*.txt ${BUILD}/*.xml ${BUILD}/icons)
 kondensator_another_time_and_place(${built})
 make_package()
 kondensator_expect_same_bytes(${first} ${package})
@@ -50,10 +52,10 @@ endforeach()
 message(STATUS "${package}:\n${contents}")
 
 if(FIELD)
-  list(POP_BACK FIELD name)
-  execute_process(COMMAND ${FIELD} ${package} ${name} OUTPUT_VARIABLE value OUTPUT_STRIP_TRAILING_WHITESPACE)
-  if(value STREQUAL "")
-    message(FATAL_ERROR "${package} has no ${name} field (is dpkg-shlibdeps, from dpkg-dev, installed?)")
+  list(POP_FRONT FIELD tool option)
+  execute_process(COMMAND ${tool} ${option} ${package} ${FIELD} OUTPUT_VARIABLE value OUTPUT_STRIP_TRAILING_WHITESPACE)
+  if(NOT value MATCHES "${FIELD_MATCHES}")
+    message(FATAL_ERROR "${package} has no ${FIELD} as ${FIELD_MATCHES}: ${value} (is dpkg-shlibdeps, from dpkg-dev, installed?)")
   endif()
 endif()
 
@@ -65,20 +67,42 @@ if(LINT)
   endif()
 endif()
 
-# A file of the package, unpacked: sets `found` to its path.
+# A file of the package, unpacked, whose path ends in /NAME (a regular
+# expression): sets `found` to its path.
 function(unpacked_file name)
   set(unpacked ${BUILD}/package-contents)
   if(NOT EXISTS ${unpacked})
     file(MAKE_DIRECTORY ${unpacked})
-    execute_process(COMMAND ${CMAKE_COMMAND} -E tar xf ${package} WORKING_DIRECTORY ${unpacked})
+    if(package MATCHES "\\.deb$")
+      execute_process(COMMAND dpkg-deb -x ${package} ${unpacked}/root)
+    else()
+      execute_process(COMMAND ${CMAKE_COMMAND} -E tar xf ${package} WORKING_DIRECTORY ${unpacked})
+    endif()
   endif()
-  file(GLOB_RECURSE path ${unpacked}/*/${name})
+  file(GLOB_RECURSE path ${unpacked}/*)
+  list(FILTER path INCLUDE REGEX "/${name}$")
   if(NOT path)
     message(FATAL_ERROR "${package} does not hold ${name}")
   endif()
   set(found ${path} PARENT_SCOPE)
 endfunction()
 file(REMOVE_RECURSE ${BUILD}/package-contents)
+
+if(TRANSCRIPT)
+  unpacked_file(bin/kondensator)
+  kondensator_run(${CMAKE_COMMAND} -DLAUNCHER=${LAUNCHER} -DPROGRAM=${found} -DINPUT=${TRANSCRIPT}.in
+                  -DEXPECTED=${TRANSCRIPT}.out -P ${CMAKE_CURRENT_LIST_DIR}/../transcripts/run_transcript.cmake)
+endif()
+# The menu entry, and the AppStream metadata with what it names. No hints:
+# one is that an entry in both Education and Science shows in both.
+if(DESKTOP_VALIDATE)
+  unpacked_file("applications/[^/]+[.]desktop")
+  kondensator_run(${DESKTOP_VALIDATE} --no-hints ${found} OUTPUT verdict)
+  kondensator_run(${APPSTREAM} validate-tree --no-net ${BUILD}/package-contents/root)
+  if(NOT verdict STREQUAL "")
+    message(FATAL_ERROR "desktop-file-validate ${found}:\n${verdict}")
+  endif()
+endif()
 
 if(BOM)
   string(REPLACE "|" ";" bom_files "${BOM}")

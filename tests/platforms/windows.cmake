@@ -30,7 +30,7 @@ add_test(NAME package.windows_zip
 # The Windows Installer package, and one of an older version, installed,
 # upgraded, refused and removed under Wine in a prefix of its own.
 kondensator_test_option(KONDENSATOR_MSI_TESTS msi_tools "the .msi under Wine"
-                        wixl msibuild msiinfo faketime wineserver)
+                        wixl msibuild msiinfo faketime wineserver icotool wrestool)
 if(NOT msi_tools)
   return()
 endif()
@@ -57,7 +57,8 @@ add_test(NAME package.windows_msi_is_reproducible
 add_test(NAME windows.msi_install_upgrade_remove
   COMMAND ${CMAKE_COMMAND} -DMSI=${msi} -DOLD=${older_msi} -DVERSION=${PROJECT_VERSION} -DOLD_VERSION=${older}
           -DPREFIX=${PROJECT_BINARY_DIR}/wine-msi-prefix -DWINE=${KONDENSATOR_WINE}
-          -DWINESERVER=${KONDENSATOR_WINESERVER} -DMSIINFO=${KONDENSATOR_MSIINFO}
+          -DWINESERVER=${KONDENSATOR_WINESERVER} -DMSIINFO=${KONDENSATOR_MSIINFO} -DICOTOOL=${KONDENSATOR_ICOTOOL}
+          -DWRESTOOL=${KONDENSATOR_WRESTOOL}
           -DINPUT=${transcripts_dir}/typical_session.in
           -DEXPECTED=${transcripts_dir}/typical_session.out
           -P ${packaging_tests}/msi_test.cmake)
