@@ -181,7 +181,7 @@
   }
 
   function sampler() {
-    return new Worker(inlinedProgram ? `${programUrl}#samples` : `${version}/worker.js#samples`);
+    return new Worker(inlinedProgram ? programUrl : `${version}/worker.js`, { name: 'samples' });
   }
 
   // A program of another version than the page's never runs under it.

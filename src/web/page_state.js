@@ -54,9 +54,9 @@ const pageState = (() => {
       case 'taken':
         return { ...state, waiting: state.waiting.slice(1) };
       case 'exit':
-        return phase('ended', { newVersion: state.newVersion });
+        return phase('ended', { newVersion: state.newVersion, sampling: state.sampling });
       case 'interrupt':
-        return phase('stopped', { newVersion: state.newVersion });
+        return phase('stopped', { newVersion: state.newVersion, sampling: state.sampling });
       case 'failure':
         return phase('failed', { cause: event.cause, inFrame: Boolean(event.inFrame), newVersion: state.newVersion });
       default:

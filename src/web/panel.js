@@ -171,7 +171,10 @@ const panel = (() => {
       if (run.big) element('utregning').textContent = texts.sampling;
       sampler = makeWorker();
       panel.onSampling(true);
+      // A sampler that cannot run leaves the table out, never the page waiting.
+      sampler.onerror = () => panel.stop();
       sampler.onmessage = ({ data }) => {
+        if ('failed' in data) panel.stop();
         if ('progress' in data) panel.progress(data.progress, answer.count);
         if (!data.samples) return;
         run.samples = data.samples;

@@ -11,10 +11,10 @@
 // The program reads a line at a time, so that the page shows each line as
 // the program takes it, right after the prompt it answers.
 //
-// Started with "#samples" at the end of its address, the worker runs no
-// dialogue: sent { sample: { c1, c2, v1, vend, count, formula } }, it carries
-// out that run again, as the program does, and sends { progress: count } on
-// the way and { samples: [[n, voltage], ...] } at the end.
+// Started with the name "samples", the worker runs no dialogue: sent
+// { sample: { c1, c2, v1, vend, count, formula } }, it carries out that run
+// again, as the program does, and sends { progress: count } on the way and
+// { samples: [[n, voltage], ...] } at the end.
 // In the single file the program comes first in the worker's own script; on
 // a web server it is a script of its own beside this one.
 'use strict';
@@ -95,5 +95,5 @@ function runSamples() {
 }
 
 self.postMessage({ version });
-if (self.location.hash === '#samples') runSamples();
+if (self.name === 'samples') runSamples();
 else runDialogue();

@@ -313,8 +313,8 @@ async function siteRuns(browser, page) {
         await runTranscript(new Run(page), transcript);
         if (await footer() !== own) fail(`the open page now shows ${await footer()}`);
         await page.click('#last-inn');
-        await page.waitForFunction((v) => document.querySelector('footer').textContent.includes(v),
-          { polling: 50, timeout }, next);
+        await page.waitForFunction((v) => document.querySelector('footer').textContent.includes(v)
+          && document.querySelector('#konsoll > .ut') !== null, { polling: 50, timeout }, next);
         await runTranscript(new Run(page), transcript);
       } finally {
         server.publish('site', path.resolve(webBuild, 'site'));

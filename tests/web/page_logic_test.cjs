@@ -117,6 +117,7 @@ const stateCases = [
     { newVersion: true, running: true }],
   ['Avbryt stays while the voltages are worked out after the end',
     run('exit', { type: 'sampling', sampling: true }), { running: false, stop: true, restart: true }],
+  ['also where they began before the end', run({ type: 'sampling', sampling: true }, 'exit'), { stop: true }],
   ['and goes when they are', run('exit', { type: 'sampling', sampling: true }, { type: 'sampling', sampling: false }),
     { stop: false }],
   ['after the input has ended the program still runs, without its line', run(waiting(true), 'inputEnded'),

@@ -22,7 +22,7 @@ const output = [];
 const scope = {
   importScripts: (...names) => names.forEach((name) => { scope.createKondensator = require(path.join(folder, name)); }),
   postMessage: (data) => setImmediate(() => page(data)),
-  location: { hash: '' },  // the program's worker, not the one that samples for the panel
+  name: '',  // the program's worker, not the one that samples for the panel
 };
 scope.self = scope;
 
