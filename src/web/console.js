@@ -259,6 +259,15 @@
     ledetekst.textContent = '';
     setLine('', 0);
     checkVersion();
+    launch(1);
+    startTimer = setTimeout(() => { if (state.phase === 'starting') fail(); }, startLimit);
+    linje.focus();
+  }
+
+  // Starts the program's worker. A start that fails is tried once more: a
+  // service worker that takes over the page just then can break the loading
+  // of the program, where a policy that stops it fails again.
+  function launch(triesLeft) {
     try {
       worker = createWorker();
     } catch (error) {
@@ -266,9 +275,15 @@
       return;
     }
     worker.onmessage = onMessage;
-    worker.onerror = fail;
-    startTimer = setTimeout(() => { if (state.phase === 'starting') fail(); }, startLimit);
-    linje.focus();
+    worker.onerror = (event) => {
+      event.preventDefault();
+      if (state.phase === 'starting' && triesLeft > 0) {
+        worker.terminate();
+        launch(triesLeft - 1);
+      } else {
+        fail();
+      }
+    };
   }
 
   // What the line discipline needs to know of the line.

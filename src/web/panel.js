@@ -164,15 +164,24 @@ const panel = (() => {
     },
     // Works the voltages out in a worker made by `makeWorker`, after the
     // count, so that it never delays the console's answer.
-    sample(makeWorker) {
+    sample(makeWorker, triesLeft = 1) {
       if (!run || !run.answer || run.samples || sampler) return;
       const { values: [c1, c2, v1, vend], answer, formula } = run;
       run.big = answer.count >= bigRun;
       if (run.big) element('utregning').textContent = texts.sampling;
       sampler = makeWorker();
       panel.onSampling(true);
-      // A sampler that cannot run leaves the table out, never the page waiting.
-      sampler.onerror = () => panel.stop();
+      // A sampler that cannot load is tried once more, as the program is;
+      // then the table is left out, and nothing waits for it.
+      sampler.onerror = (event) => {
+        event.preventDefault();
+        if (triesLeft === 0) {
+          panel.stop();
+          return;
+        }
+        stopSampler();
+        panel.sample(makeWorker, triesLeft - 1);
+      };
       sampler.onmessage = ({ data }) => {
         if ('failed' in data) panel.stop();
         if ('progress' in data) panel.progress(data.progress, answer.count);
@@ -183,7 +192,8 @@ const panel = (() => {
         panel.onSampling(false);
         draw();
       };
-      sampler.postMessage({ sample: { c1, c2, v1, vend, count: answer.count, formula: Math.min(formula ?? 0, answer.count) } });
+      const sample = { c1, c2, v1, vend, count: answer.count, formula: Math.min(formula ?? 0, answer.count) };
+      sampler.postMessage({ sample });
     },
     stop() {
       if (!sampler) return;
