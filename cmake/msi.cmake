@@ -9,7 +9,9 @@
 #   code one of the version and of what goes into the package;
 # - strip gives the program the release time, as in the .zip;
 # - wixl gives the cabinet's files their own times, which are set first, and
-#   the summary information the time it runs, which faketime sets;
+#   the summary information the time it runs, which faketime stops at the
+#   release time (a clock that ran on from it would move on to the next
+#   second on a busy machine);
 # - msibuild then sets the summary's package code, in place of wixl's random
 #   one, and its template: 64-bit, Norwegian (1044).
 # msibuild adds the search for the program's component, which wixl cannot
@@ -66,7 +68,7 @@ string(UUID package_code NAMESPACE ${MSI_UPGRADE_CODE} NAME "package ${contents}
 string(TIMESTAMP time "%Y-%m-%d %H:%M:%S" UTC)
 
 file(REMOVE ${OUTPUT})
-kondensator_run(${CMAKE_COMMAND} -E env TZ=UTC ${FAKETIME} "${time}" ${WIXL} --arch x64 --output ${OUTPUT} kondensator.wxs
+kondensator_run(${CMAKE_COMMAND} -E env TZ=UTC ${FAKETIME} -f "${time}" ${WIXL} --arch x64 --output ${OUTPUT} kondensator.wxs
                 WORKING_DIRECTORY ${stage})
 # The program's version resource starts with the signature 0xFEEF04BD, then
 # the structure's version and the file version, two 32-bit words.

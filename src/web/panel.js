@@ -187,6 +187,7 @@ const panel = (() => {
         if ('progress' in data) panel.progress(data.progress, answer.count);
         if (!data.samples) return;
         run.samples = data.samples;
+        bar.value = bar.max;
         stopSampler();
         element('utregning').textContent = '';
         panel.onSampling(false);

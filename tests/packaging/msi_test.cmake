@@ -97,9 +97,20 @@ function(expect_icon_sizes what command)
 endfunction()
 expect_icon_sizes(package "${MSIINFO};extract;${MSI};Icon.kondensator.ico")
 
-file(REMOVE_RECURSE ${PREFIX})
-execute_process(COMMAND ${WINE} wineboot --init RESULT_VARIABLE status OUTPUT_QUIET ERROR_QUIET)
-execute_process(COMMAND ${WINESERVER} -w)
+# A fresh prefix. Wine has been seen, once, on a busy machine, to leave a
+# prefix without its system DLLs ("could not load kernel32.dll"): such a
+# prefix is made once more, and a second failure shows what wineboot said.
+foreach(try 1 2)
+  file(REMOVE_RECURSE ${PREFIX})
+  execute_process(COMMAND ${WINE} wineboot --init RESULT_VARIABLE status OUTPUT_VARIABLE said ERROR_VARIABLE said)
+  execute_process(COMMAND ${WINESERVER} -w)
+  if(status STREQUAL "0" AND EXISTS ${PREFIX}/drive_c/windows/system32/kernel32.dll)
+    break()
+  elseif(try EQUAL 2)
+    message(FATAL_ERROR "wineboot --init made no prefix in ${PREFIX} (status ${status}):\n${said}")
+  endif()
+  message(STATUS "wineboot --init made no prefix (status ${status}), once more:\n${said}")
+endforeach()
 
 msiexec(0 /i ${OLD} INSTALLDIR=C:\\Apps\\kondensator)
 expect_installed(${old_code} ${OLD_VERSION})
