@@ -152,7 +152,6 @@ const stepActions = {
   expect_output: (run, text) => same(run.output(), run.expand(text), 'output'),
   expect_focus: (run, id) => same(run.evaluate(inPage.focus), id, 'the focus is on'),
   axe: (run, when) => run.axe(when),
-  // A key at the closing wait, once the page waits for it: shown nowhere.
   // A key at the closing wait, or "tap", a tap in the console, once the page
   // waits for it: shown nowhere.
   key: async (run, name) => {
@@ -180,7 +179,12 @@ const stepActions = {
     if (elapsed > ms) fail(`stopped after ${elapsed} ms`);
   },
   expect_in_view: (run, ids) => same(run.evaluate(inPage.outOfView, ids).then((out) => out.join()), '', 'out of view:'),
-  select_prompt: (run) => run.evaluate(inPage.selectPrompt),
+  // Once the program waits for the line, as a user finds it: a selection
+  // made before the page has heard so would race the page's last changes.
+  select_prompt: async (run) => {
+    await run.context.waitForFunction(inPage.lineWaits, { polling: 20, timeout });
+    await run.evaluate(inPage.selectPrompt);
+  },
   watch_text: (run) => run.evaluate(inPage.watchText),
   expect_no_text_changes: (run) => same(run.evaluate(() => window.textChanges.join('; ')), '',
     'text changed in nodes already shown:'),

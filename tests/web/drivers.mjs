@@ -31,6 +31,7 @@ export const inPage = {
   // The console as it reads: output and what was typed, in order.
   console: () => [...document.querySelectorAll('#konsoll > .ut, #konsoll > .inn')].map((e) => e.textContent).join(''),
   waitsForKey: () => document.getElementById('konsoll').classList.contains('tast'),
+  lineWaits: () => document.getElementById('konsoll').classList.contains('leser'),
   panelShown: () => !document.getElementById('utladninger').hidden
     && document.querySelectorAll('#tabell tbody tr').length > 0,
   tableVoltages: () => [...document.querySelectorAll('#tabell tbody tr')].map((row) => row.cells[1].textContent)
