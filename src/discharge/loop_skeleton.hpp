@@ -126,8 +126,6 @@ LoopState run_in_domain(const LoopState& state, const Discharger& discharger, co
     return {voltage(last_bits, segment.done), voltage(before_bits, segment.done - 1), state.count + segment.done};
 }
 
-
-
 // Normal voltages, scaled by 2^K. A power of two scales the product and the
 // quotient exactly, so the scaled chain rounds exactly as the exact step does
 // while the scaled quotient is at least 2^-960 (for the FMA loop's check) and

@@ -72,11 +72,6 @@ public:
     void awaiting_key() override { report_awaiting_key(); }
 };
 
-class PageProgress : public kondensator::Progress {
-public:
-    void discharged(std::int32_t count) override { report_progress(count); }
-};
-
 class PageInput : public std::streambuf {
 private:
     int_type underflow() override {
@@ -94,9 +89,9 @@ private:
 // discharges the page shows, and around `formula`, the count the page's
 // formula gives.
 extern "C" EMSCRIPTEN_KEEPALIVE void sample_run(double c1, double c2, double v1, double vend, int count, int formula) {
-    PageProgress progress;
+    PageReport report;  // of which only the progress is heard here
     const auto plan = kondensator::sample_plan(count, {formula - 1, formula, formula + 1});
-    for (const kondensator::Sample& sample : kondensator::sample_discharges(c1, c2, v1, vend, plan, &progress)) {
+    for (const kondensator::Sample& sample : kondensator::sample_discharges(c1, c2, v1, vend, plan, &report)) {
         report_sample(sample.n, sample.voltage);
     }
 }
