@@ -132,7 +132,12 @@ const lesson = (() => {
   function sharedValues(hash) {
     const found = /^#verdier=([^&]*)$/.exec(hash || '');
     if (!found) return null;
-    const values = decodeURIComponent(found[1]).split(',');
+    let values;
+    try {
+      values = decodeURIComponent(found[1]).split(',');
+    } catch (error) {
+      return null;  // a link cut off inside an escape: no run, the page starts as usual
+    }
     return values.length === 4 ? values : null;
   }
 

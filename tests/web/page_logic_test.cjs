@@ -216,6 +216,7 @@ const panelCases = [
   ['values that cannot be read are typed as they are', () => lesson.sharedValues('#verdier=1%2C5,x,10V,1'),
     null],
   ['three values are no run', () => lesson.sharedValues('#verdier=1,2,3'), null],
+  ['an address cut off inside an escape is no run', () => lesson.sharedValues('#verdier=1,2,3,%E'), null],
 ];
 
 let failures = 0;
