@@ -43,7 +43,8 @@ add_custom_command(OUTPUT ${icons}/icon.svg ${icons}/icon-192.png ${icons}/icon-
   DEPENDS ${PROJECT_SOURCE_DIR}/tools/make_web_icons.mjs ${PROJECT_SOURCE_DIR}/src/icon/icon.txt VERBATIM)
 set(web ${PROJECT_SOURCE_DIR}/src/web)
 set(page_sources ${web}/kondensator.html ${web}/kondensator.css ${web}/line_discipline.js ${web}/page_state.js
-                 ${web}/language.js ${web}/page_words.js ${web}/lesson.js ${web}/panel.js ${web}/console.js ${web}/worker.js ${web}/service_worker.js ${web}/manifest.json
+                 ${web}/language.js ${web}/page_words.js ${web}/lesson.js ${web}/panel.js ${web}/console.js
+                 ${web}/worker.js ${web}/service_worker.js ${web}/manifest.json
                  ${PROJECT_SOURCE_DIR}/cmake/web_page.cmake ${icons}/icon.svg ${icons}/icon-192.png)
 set(page_variables -DSOURCE=${web} -DPROGRAM=$<TARGET_FILE:kondensator> -DVERSION=${PROJECT_VERSION} -DICONS=${icons}
                    -DWINDOWS_ICON=${PROJECT_SOURCE_DIR}/src/icon/kondensator.ico

@@ -66,8 +66,9 @@ const pageState = (() => {
 
   // What the page shows: whether the program runs (Ctrl-C stops it), whether
   // "Avbryt" is shown (while the program runs or the voltages are being
-  // worked out, and it stops both), whether the line is shown (keys go to it) and whether it waits for
-  // input, whether the program waits for its closing key (any key ends it),
+  // worked out, and it stops both), whether the line is shown (keys go to
+  // it) and whether it waits for input, whether the program waits for its
+  // closing key (any key ends it),
   // the lines waiting to be read, whether to say that the program computes,
   // the closing notice ('ended', 'stopped' or ''), whether the restart
   // button is shown, the alert where the program cannot start (its cause,
