@@ -83,13 +83,13 @@ function(kondensator_expect_same_bytes first second)
                       "What differs (- the first, + the second):\n${differences}\n")
 endfunction()
 
-# As if what follows were made at another time and place: the files PATHS
-# (and every file in a folder among them) get access and modification times
-# far from any a build gives them, each its own, and their change times
-# become now; and the programs this script runs from here on run in a time
-# zone far from UTC (one that needs no time zone database). A package that
-# records the times of what it packs, or a local time, then differs.
-function(kondensator_another_time_and_place)
+# The files PATHS (and every file in a folder among them) get access and
+# modification times far from any a build gives them, each its own, and their
+# change times become now. Never give them to what a build that other tests
+# use makes from its sources: to make, a program older than its objects must
+# be linked again, and it would be, under the feet of the tests that run or
+# pack it.
+function(kondensator_other_times)
   set(files "")
   foreach(path ${ARGN})
     if(IS_DIRECTORY ${path})
@@ -104,8 +104,26 @@ function(kondensator_another_time_and_place)
   if(NOT modified STREQUAL "0" OR NOT accessed STREQUAL "0")
     message(FATAL_ERROR "cannot give ${ARGN} other times")
   endif()
+endfunction()
+
+# As if what follows were made at another time and place: the files PATHS,
+# if any, get other times, as above, and the programs this script runs from
+# here on run in a time zone far from UTC (one that needs no time zone
+# database). A package that records the times of what it packs, or a local
+# time, then differs.
+function(kondensator_another_time_and_place)
+  if(ARGN)
+    kondensator_other_times(${ARGN})
+  endif()
   set(ENV{TZ} XST-5:30)
 endfunction()
+
+# As cpack's script between staging and packing (CPACK_PRE_BUILD_SCRIPTS):
+# the staged files get other times, as if staged at another time, while the
+# build's own files keep theirs.
+if(DEFINED CPACK_TEMPORARY_DIRECTORY)
+  kondensator_other_times(${CPACK_TEMPORARY_DIRECTORY})
+endif()
 
 # As a script: cmake -DFIRST=... -DSECOND=... -P same_bytes.cmake
 if(CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)
