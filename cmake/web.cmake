@@ -33,31 +33,26 @@ kondensator_web_module(kondensator createKondensator worker,node
   -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536 -sASYNCIFY_REMOVE=@${PROJECT_SOURCE_DIR}/src/web/asyncify_remove.txt -Oz)
 
 # The page, in one file (kondensator.html) and as a folder for web servers
-# (site/), assembled by web_page.cmake from the same sources. The icons are
-# made from the Windows icon's grid; node runs emscripten anyway.
-find_program(KONDENSATOR_NODE_FOR_ICONS NAMES node nodejs REQUIRED)
+# (site/), made by tools/make_page.mjs from the same sources, under node,
+# which runs emscripten anyway. The icons are made from the Windows icon's grid.
+find_program(KONDENSATOR_WEB_NODE NAMES node nodejs REQUIRED)
 set(icons ${PROJECT_BINARY_DIR}/icons)
 add_custom_command(OUTPUT ${icons}/icon.svg ${icons}/icon-192.png ${icons}/icon-512.png ${icons}/icon-maskable.png
-  COMMAND ${KONDENSATOR_NODE_FOR_ICONS} ${PROJECT_SOURCE_DIR}/tools/make_web_icons.mjs
+  COMMAND ${KONDENSATOR_WEB_NODE} ${PROJECT_SOURCE_DIR}/tools/make_web_icons.mjs
           ${PROJECT_SOURCE_DIR}/src/icon/icon.txt ${icons}
   DEPENDS ${PROJECT_SOURCE_DIR}/tools/make_web_icons.mjs ${PROJECT_SOURCE_DIR}/src/icon/icon.txt VERBATIM)
-set(web ${PROJECT_SOURCE_DIR}/src/web)
-set(page_sources ${web}/kondensator.html ${web}/kondensator.css ${web}/line_discipline.js ${web}/page_state.js
-                 ${web}/language.js ${web}/page_words.js ${web}/lesson.js ${web}/panel.js ${web}/console.js
-                 ${web}/worker.js ${web}/service_worker.js ${web}/manifest.json
-                 ${PROJECT_SOURCE_DIR}/cmake/web_page.cmake ${icons}/icon.svg ${icons}/icon-192.png)
-set(page_variables -DSOURCE=${web} -DPROGRAM=$<TARGET_FILE:kondensator> -DVERSION=${PROJECT_VERSION} -DICONS=${icons}
-                   -DWINDOWS_ICON=${PROJECT_SOURCE_DIR}/src/icon/kondensator.ico
-                   -DDOCS=${PROJECT_SOURCE_DIR}/doc)
+file(GLOB page_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/web/*.js ${PROJECT_SOURCE_DIR}/src/web/*.html
+     ${PROJECT_SOURCE_DIR}/src/web/*.css ${PROJECT_SOURCE_DIR}/src/web/*.json)
+set(make_page ${KONDENSATOR_WEB_NODE} ${PROJECT_SOURCE_DIR}/tools/make_page.mjs)
+set(page_inputs ${PROJECT_SOURCE_DIR}/src/web $<TARGET_FILE:kondensator> ${PROJECT_VERSION} ${icons})
 add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/kondensator.html
-  COMMAND ${CMAKE_COMMAND} ${page_variables} -DMODE=single -DOUTPUT=${PROJECT_BINARY_DIR}/kondensator.html
-          -P ${PROJECT_SOURCE_DIR}/cmake/web_page.cmake
-  DEPENDS kondensator ${page_sources} VERBATIM)
+  COMMAND ${make_page} single ${page_inputs} ${PROJECT_BINARY_DIR}/kondensator.html
+  DEPENDS kondensator ${page_sources} ${PROJECT_SOURCE_DIR}/tools/make_page.mjs ${icons}/icon.svg VERBATIM)
 add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/site/index.html
-  COMMAND ${CMAKE_COMMAND} ${page_variables} -DMODE=site -DOUTPUT=${PROJECT_BINARY_DIR}/site
-          -P ${PROJECT_SOURCE_DIR}/cmake/web_page.cmake
-  DEPENDS kondensator ${page_sources} ${PROJECT_SOURCE_DIR}/doc/LESMEG.txt.in
-          ${PROJECT_SOURCE_DIR}/doc/LESMEG-nynorsk.txt.in VERBATIM)
+  COMMAND ${make_page} site ${page_inputs} ${PROJECT_BINARY_DIR}/site ${PROJECT_SOURCE_DIR}/src/icon/kondensator.ico
+          ${PROJECT_SOURCE_DIR}/doc
+  DEPENDS kondensator ${page_sources} ${PROJECT_SOURCE_DIR}/tools/make_page.mjs ${icons}/icon.svg
+          ${PROJECT_SOURCE_DIR}/doc/LESMEG.txt.in ${PROJECT_SOURCE_DIR}/doc/LESMEG-nynorsk.txt.in VERBATIM)
 add_custom_target(page ALL DEPENDS ${PROJECT_BINARY_DIR}/kondensator.html ${PROJECT_BINARY_DIR}/site/index.html)
 
 # The release, beside the other packages: the page, and the site as a zip,

@@ -1,16 +1,14 @@
 // The program in a web page: the dialogue reads what the page sends and hands
-// what it writes back to the page. The page (or the test runner under node)
-// gives the module these functions: readInput(capacity), a promise of at
-// most capacity bytes, none at the end of the input; writeOutput(bytes);
-// valuesRead(c1, c2, v1, vend) and answered(kind, count), where the dialogue
-// read four values and counted; discharged(count), now and then during a
-// long count; awaitingKey(), called as the program waits for its closing
-// key; and ended(status), called once the program has ended.
+// what it writes back to the page. The page's worker (or the test runner
+// under node) gives the module readInput(capacity), a promise of at most
+// capacity bytes, none at the end of the input; writeOutput(bytes); and
+// report(type, ...fields), which sends the page the message of that type
+// (src/web/protocol.js names them and their fields).
 //
 // The same module, made without running the dialogue, samples the voltages
 // of a run the dialogue counted, for the page's table and chart:
-// sample_run() hands each to sampled(n, voltage), and says how far it has
-// come to discharged(count).
+// sample_run() reports them as one 'samples' message, and how far it has
+// come as 'progress'.
 #include <emscripten.h>
 
 #include <array>
@@ -36,37 +34,59 @@ EM_JS(void, write_to_page, (const char* data, int size), {
 });
 
 EM_JS(void, report_awaiting_key, (), {
-    Module.awaitingKey();
+    Module.report('awaitingKey');
 });
 
-EM_JS(void, report_values, (double c1, double c2, double v1, double vend), {
-    Module.valuesRead(c1, c2, v1, vend);
+EM_JS(void, report_values, (double c1, double c2, double v1, double vend, int limit), {
+    Module.report('values', c1, c2, v1, vend, limit);
 });
 
-EM_JS(void, report_answer, (int kind, int count), {
-    Module.answered(kind, count);
+EM_JS(void, report_answer, (const char* kind, int count), {
+    Module.report('answer', UTF8ToString(kind), count);
 });
 
 EM_JS(void, report_progress, (int count), {
-    Module.discharged(count);
+    Module.report('progress', count);
 });
 
-EM_JS(void, report_sample, (int n, double voltage), {
-    Module.sampled(n, voltage);
+EM_JS(void, begin_samples, (), {
+    Module.samples = [];
+});
+
+EM_JS(void, add_sample, (int n, double voltage), {
+    Module.samples.push([n, voltage]);
+});
+
+EM_JS(void, report_samples, (), {
+    Module.report('samples', Module.samples);
 });
 
 // main returns to the runtime each time the program waits for input, so its
 // last return says nothing by itself; the page hears of the end from here.
 EM_JS(void, report_end, (int status), {
-    Module.ended(status);
+    Module.report('exit', status);
 });
+
+// The names by which the page knows how a count ended.
+constexpr const char* kind_name(kondensator::DischargeCount::Kind kind) {
+    switch (kind) {
+        case kondensator::DischargeCount::Kind::fell_below:
+            return "fell";
+        case kondensator::DischargeCount::Kind::never_falls:
+            return "never";
+        case kondensator::DischargeCount::Kind::limit_exceeded:
+            return "over";
+    }
+    return "";
+}
 
 class PageReport : public kondensator::DialogueReport {
 public:
-    void values_read(double c1, double c2, double v1, double vend) override { report_values(c1, c2, v1, vend); }
-    // kind: 0 fell below, 1 never falls, 2 over the limit.
+    void values_read(double c1, double c2, double v1, double vend) override {
+        report_values(c1, c2, v1, vend, kondensator::kMaxDischarges);
+    }
     void answered(const kondensator::DischargeCount& count) override {
-        report_answer(static_cast<int>(count.kind), count.count);
+        report_answer(kind_name(count.kind), count.count);
     }
     void discharged(std::int32_t count) override { report_progress(count); }
     void awaiting_key() override { report_awaiting_key(); }
@@ -91,9 +111,11 @@ private:
 extern "C" EMSCRIPTEN_KEEPALIVE void sample_run(double c1, double c2, double v1, double vend, int count, int formula) {
     PageReport report;  // of which only the progress is heard here
     const auto plan = kondensator::sample_plan(count, {formula - 1, formula, formula + 1});
+    begin_samples();
     for (const kondensator::Sample& sample : kondensator::sample_discharges(c1, c2, v1, vend, plan, &report)) {
-        report_sample(sample.n, sample.voltage);
+        add_sample(sample.n, sample.voltage);
     }
+    report_samples();
 }
 
 int main() {

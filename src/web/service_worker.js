@@ -1,17 +1,16 @@
 // Keeps the site on the device, so that it loads and runs with no network
-// once it has been visited, and never mixes versions. The files of one
-// version (its style, scripts, worker and program) lie in a folder named
-// with the version and never change, so they are answered from the caches
-// first: a page of an older version left open goes on running its own
-// program. Every other file, the page itself among them, comes from the
-// network while there is one, so that a new version or a teacher's edit
-// shows at the next load, and from this version's cache offline.
+// once it has been visited, and never mixes builds. The files of one build
+// (its style, scripts, worker and program) lie in a folder named by a hash of
+// what they hold, so they never change under their names and are answered
+// from the caches first: a page of an older build left open goes on running
+// its own program. Every other file, the page itself among them, comes from
+// the network while there is one, so that a new build or a teacher's edit
+// shows at the next load, and from this build's cache offline.
 'use strict';
 
-const version = '@VERSION@';
-const cacheName = `kondensator-${version}`;
+const cacheName = 'kondensator-@BUILD@';
 const files = [@FILES@];
-const ofOneVersion = /\/\d+\.\d+\.\d+\//;
+const ofOneBuild = /\/[0-9a-f]{16}\//;
 
 self.addEventListener('install', (event) => {
   event.waitUntil(caches.open(cacheName)
@@ -19,21 +18,14 @@ self.addEventListener('install', (event) => {
     .then(() => self.skipWaiting()));
 });
 
-// Keeps this version and the newest before it, which a page left open may
-// still run; the older ones go.
-const versionOf = (name) => name.slice('kondensator-'.length).split('.').map(Number);
-const compare = (a, b) => {
-  const [x, y] = [versionOf(a), versionOf(b)];
-  const i = x.findIndex((part, k) => part !== y[k]);
-  return i < 0 ? 0 : x[i] - y[i];
-};
+// Keeps this build and the one cached last before it, which a page left
+// open may still run; the older ones go. The caches are listed in the order
+// they were made.
 self.addEventListener('activate', (event) => {
   event.waitUntil(caches.keys()
     .then((names) => {
-      const ours = names.filter((name) => name.startsWith('kondensator-'));
-      const before = ours.filter((name) => compare(name, cacheName) < 0).sort(compare);
-      const kept = [cacheName, before[before.length - 1]];
-      return Promise.all(ours.filter((name) => !kept.includes(name)).map((name) => caches.delete(name)));
+      const before = names.filter((name) => name.startsWith('kondensator-') && name !== cacheName);
+      return Promise.all(before.slice(0, -1).map((name) => caches.delete(name)));
     })
     .then(() => self.clients.claim()));
 });
@@ -41,7 +33,7 @@ self.addEventListener('activate', (event) => {
 self.addEventListener('fetch', (event) => {
   const { request } = event;
   if (request.method !== 'GET' || new URL(request.url).origin !== self.location.origin) return;
-  if (ofOneVersion.test(new URL(request.url).pathname)) {
+  if (ofOneBuild.test(new URL(request.url).pathname)) {
     event.respondWith(caches.match(request, { ignoreSearch: true }).then((cached) => cached || fetch(request)));
     return;
   }
