@@ -1,15 +1,19 @@
-// The page's logic without a page: the line discipline, the page's state
-// and the choice of written form, each against one table of cases.
-//   node page_logic_test.cjs SOURCE_DIR
+// The page's logic without a page, each part against a table of cases: the
+// line discipline, the page's state, the choice of written form and its
+// words, and what the panel shows.
+//   node --test page_logic.test.cjs
 'use strict';
 const assert = require('assert');
 const path = require('path');
+const { test } = require('node:test');
 
-const source = process.argv[2];
-const { lineDiscipline } = require(path.resolve(source, 'line_discipline.js'));
-const { pageState } = require(path.resolve(source, 'page_state.js'));
-const { language } = require(path.resolve(source, 'language.js'));
-const { lesson } = require(path.resolve(source, 'lesson.js'));
+const source = path.resolve(__dirname, '../../src/web');
+const { lineDiscipline } = require(path.join(source, 'line_discipline.js'));
+const { pageState } = require(path.join(source, 'page_state.js'));
+const { language } = require(path.join(source, 'language.js'));
+const { words } = require(path.join(source, 'words.js'));
+const { lesson } = require(path.join(source, 'lesson.js'));
+const { protocol } = require(path.join(source, 'protocol.js'));
 
 // The line "4.7" with the cursor at its end, focused, while the program runs.
 const line = (changes = {}) => ({
@@ -88,22 +92,28 @@ const lineCases = [
   ['nor once its input has ended', { type: 'paste', data: '1\n' }, line({ shown: false }), byDefault],
 ];
 
-const run = (...types) => types.reduce((state, type) => pageState.next(state, typeof type === 'string' ? { type } : type),
-  pageState.initial);
+const prompt = 'Kapasitans kondensator 1 [F]: ';
+const events = { output: { type: 'output', text: prompt } };
+const run = (...types) => types.reduce((state, type) => pageState.next(state, typeof type === 'string'
+  ? events[type] || { type } : type), pageState.initial);
 const waiting = (value) => ({ type: 'waiting', waiting: value });
-const computing = (state) => pageState.view(state).computing;
-
 const sent = (...lines) => ({ type: 'sent', lines: lines.map((text) => ({ text, heard: true })) });
 const lines = (...texts) => texts.map((text) => ({ text, heard: true }));
+const values = protocol.values(1e-6, 1e-6, 10, 1, 2147483647);
+const answer = protocol.answer('fell', 4);
+const progress = (done, now) => ({ ...protocol.progress(done), now });
+const sampling = (state) => state.panel.sampling;
 
+// The state after the events, and what its view, or the state itself, holds.
 const stateCases = [
   ['at the start nothing is said, the line is there and Avbryt too', run(), { line: true, lineWaits: false,
-    computing: false, closing: '', restart: false, alert: '', running: true, keyWaits: false }],
+    computing: false, closing: '', restart: false, alert: '', running: true, keyWaits: false, stop: true }],
   ['reading: the line waits', run('output', waiting(true)), { line: true, lineWaits: true, computing: false }],
   ['computing, not yet long', run('output', waiting(true), waiting(false)), { lineWaits: false, computing: false }],
   ['computing long enough is said', run('output', 'notice'), { computing: true }],
   ['reading again takes the notice away', run('output', 'notice', waiting(true)), { computing: false }],
   ['a notice that comes late while reading says nothing', run(waiting(true), 'notice'), { computing: false }],
+  ['the notice needs the computing phase', run('notice'), { computing: false }],
   ['ended', run('output', 'exit'), { running: false, line: false, closing: 'ended', restart: true }],
   ['stopped', run('output', 'notice', 'interrupt'), { running: false, line: false, computing: false,
     closing: 'stopped', restart: true }],
@@ -113,13 +123,10 @@ const stateCases = [
     { waitingLines: lines('1e-6\n', '1e-6\n', '10\n') }],
   ['the program takes the oldest', run(sent('1\n', '2\n'), 'taken'), { waitingLines: lines('2\n') }],
   ['the lines go with the run', run(sent('1\n'), 'exit', 'restart'), { waitingLines: [] }],
+  ['the prompt the program wrote last describes the line', run('output', sent('1\n'), 'taken',
+    { type: 'output', text: 'Kapasitans kondensator 2 [F]: ' }), { prompt: 'Kapasitans kondensator 2 [F]:' }],
   ['a new version is said, through the end and a new start', run('newVersion', 'exit', 'restart'),
     { newVersion: true, running: true }],
-  ['Avbryt stays while the voltages are worked out after the end',
-    run('exit', { type: 'sampling', sampling: true }), { running: false, stop: true, restart: true }],
-  ['also where they began before the end', run({ type: 'sampling', sampling: true }, 'exit'), { stop: true }],
-  ['and goes when they are', run('exit', { type: 'sampling', sampling: true }, { type: 'sampling', sampling: false }),
-    { stop: false }],
   ['after the input has ended the program still runs, without its line', run(waiting(true), 'inputEnded'),
     { running: true, line: false }],
   ['a failure while starting', run({ type: 'failure', cause: 'policy' }), { running: false, line: false,
@@ -131,6 +138,49 @@ const stateCases = [
   ['starting again after the end', run('exit', 'restart'), { running: true, line: true, closing: '' }],
   ['no restart after a failure', run('failure', 'restart'), { running: false }],
   ['an exit after the stop changes nothing', run('interrupt', 'exit'), { closing: 'stopped' }],
+  ['Avbryt stays while the voltages are worked out after the end', run(values, answer, 'exit'),
+    { running: false, stop: true, restart: true }],
+  ['and goes when they are', run(values, answer, 'exit', protocol.samples([[1, 5]])), { stop: false }],
+  ['or when they are stopped', run(values, answer, 'exit', 'interrupt'), { stop: false }],
+];
+
+// What the state holds, beyond the view.
+const heldCases = [
+  ['the console: output, then each line as the program reads it', run('output', sent('1e-6\n'), 'taken').console,
+    [{ text: prompt, typed: false, heard: false }, { text: '1e-6\n', typed: true, heard: true }]],
+  ['a stop shows ^C, heard already', run('output', 'interrupt').console.slice(-1),
+    [{ text: '^C', typed: true, heard: true }]],
+  ['the history keeps the lines that hold something, without line ends', run(sent('1e-6\n', '  \n', '10')).history,
+    ['1e-6', '10']],
+  ['through a new start, and a line sent forgets the recalled one',
+    run(sent('1\n'), 'exit', 'restart', { type: 'recalled', recalled: 0 }, sent('2\n')),
+    (state) => [state.history, state.recalled], [['1', '2'], null]],
+  ['the values give the formula\'s count and the limit', run(values).panel,
+    { values: [1e-6, 1e-6, 10, 1], limit: 2147483647, formula: 4, sampling: 'no' }],
+  ['the answer goes to the log', run(values, answer).log, [{ values: [1e-6, 1e-6, 10, 1], answer: { kind: 'fell',
+    count: 4 } }]],
+  ['and the log and the written form through a new start', run({ type: 'form', form: 'nn' }, values, answer, 'exit',
+    'restart'), (state) => [state.log.length, state.form, state.panel], [1, 'nn', null]],
+  ['the voltages are worked out once the program waits for its key', run(values, answer, 'awaitingKey'), sampling,
+    'working'],
+  ['not before', run(values, answer), sampling, 'no'],
+  ['a sampler that fails leaves the table out', run(values, answer, 'exit', { type: 'samplerFailed' }), sampling,
+    'failed'],
+  ['voltages of a run that was stopped are not taken', run(values, answer, 'exit', 'interrupt',
+    protocol.samples([[1, 5]])), (state) => state.panel.samples, undefined],
+  ['the bar measures the count against the formula\'s', run(values, progress(2, 1000)).bar,
+    { shown: false, done: 2, of: 4, saidAt: 1000, said: '' }],
+  ['a screen reader hears it after ten seconds, not before', run(values, progress(1, 1000), progress(2, 10999),
+    progress(3, 11000)).bar, { shown: false, done: 3, of: 4, saidAt: 11000, said: '75' }],
+  ['it shows once computing is said, and stays to the end', run(values, 'output', 'notice', 'exit').bar.shown, true],
+  ['the timers: one while starting, one while computing unsaid', [run(), run('output'), run('output', 'notice')]
+    .map(pageState.timers), [{ notice: false, start: true }, { notice: true, start: false },
+    { notice: false, start: false }]],
+  ['the workers: the program\'s for each run, and the sampler while it works', [run(), run('exit'),
+    run('exit', 'restart'), run(values, answer, 'exit')].map(pageState.workers), [{ program: 1, sampler: false },
+    { program: 0, sampler: false }, { program: 2, sampler: false }, { program: 0, sampler: true }]],
+  ['a new start during a run is a new run', run('output', 'restart'), (state) => [state.run, state.console],
+    [2, []]],
 ];
 
 const environment = (changes) => ({ worker: true, webAssembly: true, inFrame: false, opaqueOrigin: false,
@@ -219,40 +269,30 @@ const panelCases = [
   ['an address cut off inside an escape is no run', () => lesson.sharedValues('#verdier=1,2,3,%E'), null],
 ];
 
-let failures = 0;
-const check = (name, body) => {
-  try {
-    body();
-  } catch (error) {
-    failures += 1;
-    console.log(`FAILED: ${name}\n${error.message}`);
-  }
+const cases = (name, table, check) => {
+  for (const [title, ...row] of table) test(`${name}: ${title}`, () => check(...row));
 };
-for (const [name, event, state, expected] of lineCases) {
-  check(name, () => assert.deepStrictEqual(lineDiscipline(event, state), expected));
-}
-for (const [name, state, expected] of stateCases) {
-  check(name, () => {
-    const view = pageState.view(state);
-    for (const [field, value] of Object.entries(expected)) assert.deepStrictEqual(view[field], value, field);
-  });
-}
-for (const [name, env, expected] of causeCases) {
-  check(`failure: ${name}`, () => assert.strictEqual(pageState.failureCause(env), expected));
-}
-for (const [values, expected] of formulaCases) {
-  check(`formula: ${values.join(' ')}`, () => assert.strictEqual(lesson.formulaCount(values), expected));
-}
-for (const [name, body, expected] of panelCases) check(`panel: ${name}`, () => assert.deepStrictEqual(body(), expected));
-for (const [name, [languages, stored], expected] of formCases) {
-  check(`form: ${name}`, () => assert.strictEqual(language.choose(stored, languages), expected));
-}
-check('the notice needs the computing phase', () => assert.strictEqual(computing(run('notice')), false));
-check('both forms have every text', () => assert.deepStrictEqual(Object.keys(language.texts.nn).sort(),
-  Object.keys(language.texts.nb).sort()));
-check('the lines of a paste, each with its line end', () => assert.deepStrictEqual(
+cases('line', lineCases, (event, state, expected) => assert.deepStrictEqual(lineDiscipline(event, state), expected));
+cases('state', stateCases, (state, expected) => {
+  const view = pageState.view(state);
+  for (const [field, value] of Object.entries(expected)) assert.deepStrictEqual(view[field], value, field);
+});
+cases('state holds', heldCases, (held, ...rest) => {
+  const [read, expected] = rest.length === 2 ? rest : [(x) => x, rest[0]];
+  assert.deepStrictEqual(read(held), expected);
+});
+cases('failure', causeCases, (env, expected) => assert.strictEqual(pageState.failureCause(env), expected));
+cases('formula', formulaCases.map(([v, expected]) => [v.join(' '), v, expected]),
+  (v, expected) => assert.strictEqual(lesson.formulaCount(v), expected));
+cases('panel', panelCases, (body, expected) => assert.deepStrictEqual(body(), expected));
+cases('form', formCases, ([languages, stored], expected) => assert.strictEqual(language.choose(stored, languages),
+  expected));
+test('every word has both forms', () => {
+  const missing = Object.entries(words).filter(([, word]) => typeof word !== 'string'
+    && !language.forms.every((form) => typeof word[form] === 'string' && word[form] !== '')).map(([name]) => name);
+  assert.deepStrictEqual(missing, []);
+});
+test('the lines of a paste, each with its line end', () => assert.deepStrictEqual(
   lineDiscipline.lines('1e-6\n1e-6\n\n1'), ['1e-6\n', '1e-6\n', '\n', '1']));
-const total = lineCases.length + stateCases.length + causeCases.length + formCases.length + formulaCases.length
-  + panelCases.length + 3;
-console.log(`${total - failures} of ${total} cases pass`);
-process.exit(failures === 0 ? 0 : 1);
+test('a message is its type and its fields, in order', () => assert.deepStrictEqual(protocol.answer('over', 7),
+  { type: 'answer', kind: 'over', count: 7 }));

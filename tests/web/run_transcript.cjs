@@ -3,15 +3,17 @@
 // this runner plays the page, handing over NAME.in a line at a time, each
 // line only when the program asks for more. It checks that the program
 // writes exactly NAME.out and ends with status 0.
-//   node run_transcript.cjs FOLDER NAME.in NAME.out
-// FOLDER holds worker.js and the program, kondensator.js, as the site does.
+//   node run_transcript.cjs SITE NAME.in NAME.out
+// SITE is the site's folder, whose build folder holds worker.js, protocol.js
+// and the program, kondensator.js.
 'use strict';
 const fs = require('fs');
 const path = require('path');
 const vm = require('vm');
 
 const [site, inputFile, expectedFile] = process.argv.slice(2);
-const folder = path.resolve(site);
+const index = fs.readFileSync(path.join(site, 'index.html'), 'utf8');
+const folder = path.resolve(site, index.match(/<meta name="build" content="([^"]+)">/)[1]);
 const input = fs.readFileSync(inputFile);
 const expected = fs.readFileSync(expectedFile);
 
@@ -19,10 +21,12 @@ let offset = 0;
 const output = [];
 
 // The worker's global scope: what it posts comes here, what this posts goes to its onmessage.
+const { protocol } = require(path.join(folder, 'protocol.js'));
 const scope = {
-  importScripts: (...names) => names.forEach((name) => { scope.createKondensator = require(path.join(folder, name)); }),
+  importScripts: () => Object.assign(scope, { protocol, createKondensator: require(path.join(folder, 'kondensator.js')) }),
   postMessage: (data) => setImmediate(() => page(data)),
   name: '',  // the program's worker, not the one that samples for the panel
+  TextDecoder,
 };
 scope.self = scope;
 
@@ -33,26 +37,26 @@ function toWorker(data) {
 // Up to the end of the next line, as a terminal hands it over; the end of
 // the input once there is none.
 function nextLine() {
-  if (offset === input.length) return toWorker({ end: true });
+  if (offset === input.length) return toWorker(protocol.end());
   const end = input.indexOf(10, offset);
   const lineEnd = end < 0 ? input.length : end + 1;
   const line = new Uint8Array(input.subarray(offset, lineEnd));
   offset = lineEnd;
-  return toWorker({ input: line });
+  return toWorker(protocol.input(line, false));
 }
 
-function page(data) {
-  if (data.output) {
-    output.push(Buffer.from(data.output));
-  } else if (data.waiting) {
+function page(message) {
+  if (message.type === 'output') {
+    output.push(Buffer.from(message.text));
+  } else if (message.type === 'waiting' && message.waiting) {
     nextLine();
-  } else if ('failed' in data) {
-    console.error(`the program could not start: ${data.failed}`);
+  } else if (message.type === 'failed') {
+    console.error(`the program could not start: ${message.reason}`);
     process.exit(1);
-  } else if ('exit' in data) {
+  } else if (message.type === 'exit') {
     const actual = Buffer.concat(output);
-    if (data.exit !== 0) {
-      console.error(`exit status ${data.exit}, expected 0`);
+    if (message.status !== 0) {
+      console.error(`exit status ${message.status}, expected 0`);
       process.exit(1);
     }
     if (!actual.equals(expected)) {

@@ -41,7 +41,7 @@ export async function serve(root) {
     const [, policy, first, ...rest] = url.pathname.split('/').map(decodeURIComponent);
     const base = published.get(first) || path.join(root, first || '');
     const file = path.join(base, ...rest);
-    if (!(policy in policies) || !file.startsWith(root) || !fs.existsSync(file)) {
+    if (!(policy in policies) || !file.startsWith(base) || !fs.existsSync(file)) {
       response.writeHead(404).end();
       return;
     }

@@ -25,8 +25,7 @@ add_test(NAME web.site_zip_is_reproducible
           -DTIME=${KONDENSATOR_RELEASE_TIME} -DBSDTAR=${KONDENSATOR_BSDTAR} -DSOURCE_DIR=${PROJECT_SOURCE_DIR}
           -P ${packaging_tests}/site_zip_again.cmake)
 set_tests_properties(web.site_zip_is_reproducible PROPERTIES FIXTURES_REQUIRED web_package)
-add_test(NAME web.node.page_logic COMMAND ${KONDENSATOR_NODE} ${CMAKE_CURRENT_LIST_DIR}/page_logic_test.cjs
-                                          ${PROJECT_SOURCE_DIR}/src/web)
+add_test(NAME web.node.page_logic COMMAND ${KONDENSATOR_NODE} --test ${CMAKE_CURRENT_LIST_DIR}/page_logic.test.cjs)
 # Where the web build reads numbers with the C library's strtod: against
 # JavaScript's reading, which is correctly rounded too.
 add_test(NAME web.build_number_reader COMMAND ${CMAKE_COMMAND} --build ${web_build} --target web_read_number)
@@ -37,7 +36,7 @@ set_tests_properties(web.node.number_reader PROPERTIES FIXTURES_REQUIRED web_rea
 foreach(input ${transcripts})
   get_filename_component(name ${input} NAME_WE)
   add_test(NAME web.node.transcript.${name}
-    COMMAND ${KONDENSATOR_NODE} ${CMAKE_CURRENT_LIST_DIR}/run_transcript.cjs ${web_build}/site/${PROJECT_VERSION}
+    COMMAND ${KONDENSATOR_NODE} ${CMAKE_CURRENT_LIST_DIR}/run_transcript.cjs ${web_build}/site
             ${input} ${transcripts_dir}/${name}.out)
 endforeach()
 
@@ -56,18 +55,10 @@ find_program(KONDENSATOR_MINIBROWSER MiniBrowser NO_DEFAULT_PATH PATHS
              /usr/libexec/webkit2gtk-4.1 /usr/libexec/webkit2gtk-4.0)
 set(npm_packages "")
 if(NOT EXISTS ${PROJECT_SOURCE_DIR}/node_modules/puppeteer-core/package.json
+   OR NOT EXISTS ${PROJECT_SOURCE_DIR}/node_modules/selenium-webdriver/package.json
    OR NOT EXISTS ${PROJECT_SOURCE_DIR}/node_modules/axe-core/axe.min.js)
   set(npm_packages "the npm packages (npm ci)")
 endif()
-
-# The site of a later version, which takes over from this one on a web server.
-math(EXPR next_patch "${PROJECT_VERSION_PATCH} + 1")
-add_test(NAME web.site_of_the_next_version
-  COMMAND ${CMAKE_COMMAND} -DSOURCE=${PROJECT_SOURCE_DIR}/src/web -DPROGRAM=${web_build}/kondensator.js
-          -DVERSION=${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${next_patch} -DICONS=${web_build}/icons
-          -DWINDOWS_ICON=${PROJECT_SOURCE_DIR}/src/icon/kondensator.ico -DDOCS=${PROJECT_SOURCE_DIR}/doc
-          -DMODE=site -DOUTPUT=${web_build}/site-next -P ${PROJECT_SOURCE_DIR}/cmake/web_page.cmake)
-set_tests_properties(web.site_of_the_next_version PROPERTIES FIXTURES_SETUP next_site)
 
 # A browser a row: its name in the tests, the driver's name for it, the
 # browser's program, and the other programs it needs.
@@ -84,14 +75,14 @@ foreach(row "chromium chrome chromium" "firefox firefox firefox-esr"
   list(GET row 0 program)
   string(MAKE_C_IDENTIFIER "KONDENSATOR_${program}" program)
   string(TOUPPER ${program} program)
-  set(command ${KONDENSATOR_NODE} ${web_tests}/browser_test.mjs ${driver} ${${program}} ${web_build} ${transcripts_dir})
+  set(environment KONDENSATOR_BROWSER=${driver} KONDENSATOR_BROWSER_PATH=${${program}} KONDENSATOR_WEB_BUILD=${web_build}
+                  KONDENSATOR_TRANSCRIPTS=${transcripts_dir} KONDENSATOR_WEBDRIVER=${KONDENSATOR_WEBKITWEBDRIVER})
   foreach(run transcripts scenarios site)
+    set(command ${KONDENSATOR_NODE} --test --test-reporter=spec ${web_tests}/${run}.test.mjs)
     if(browser STREQUAL "webkit")
-      add_test(NAME web.${browser}.${run}
-               COMMAND ${KONDENSATOR_XVFB_RUN} -a ${command} ${run} ${KONDENSATOR_WEBKITWEBDRIVER})
-    else()
-      add_test(NAME web.${browser}.${run} COMMAND ${command} ${run})
+      list(PREPEND command ${KONDENSATOR_XVFB_RUN} -a)
     endif()
-    set_tests_properties(web.${browser}.${run} PROPERTIES TIMEOUT 600 FIXTURES_REQUIRED next_site)
+    add_test(NAME web.${browser}.${run} COMMAND ${command})
+    set_tests_properties(web.${browser}.${run} PROPERTIES TIMEOUT 600 ENVIRONMENT "${environment}")
   endforeach()
 endforeach()
