@@ -13,7 +13,11 @@ inline const std::string kAllPrompts = kPrompts[0] + kPrompts[1] + kPrompts[2] +
 inline const std::string kResultLabel = "Antall ganger nedladet: ";
 inline const std::string kClosing = "\nTrykk en tast...";
 
-// The whole output of a session whose result line says `result`.
+// The whole output of a session whose result line says `result`, in bokmål,
+// or in nynorsk, where the prompts are the same.
 inline std::string of(const std::string& result) { return kAllPrompts + kResultLabel + result + kClosing; }
+inline std::string in_nynorsk(const std::string& result) {
+    return kAllPrompts + "Tal på utladingar: " + result + "\nTrykk ein tast...";
+}
 
 }  // namespace transcript

@@ -307,20 +307,21 @@ bool doubles_passed_prove_limit_reached(double a, double s, bool flips, double v
 
 }  // namespace
 
-bool bounds_prove_limit_reached(double c1, double c2, double v1, double vend, std::int32_t limit) noexcept {
+LimitProof bound_proving_limit_reached(double c1, double c2, double v1, double vend, std::int32_t limit) noexcept {
     const Discharger discharger(c1, c2);
     const double x0 = std::fabs(v1);
     if (!discharger.has_scaled_operands() || !(v1 >= vend) || !(x0 > 0) || !(x0 <= DBL_MAX)) {
-        return false;
+        return LimitProof::none;
     }
     const double a = std::fabs(discharger.scaled_c1());
     const double s = std::fabs(discharger.scaled_sum());
     const bool flips = !discharger.keeps_sign();
     if ((flips || v1 < 0) && !(vend < 0)) {
-        return false;
+        return LimitProof::none;
     }
-    return ratios_prove_limit_reached(a, s, flips, v1, vend, limit) ||
-           doubles_passed_prove_limit_reached(a, s, flips, v1, vend, limit);
+    if (ratios_prove_limit_reached(a, s, flips, v1, vend, limit)) return LimitProof::ratio;
+    if (doubles_passed_prove_limit_reached(a, s, flips, v1, vend, limit)) return LimitProof::doubles_passed;
+    return LimitProof::none;
 }
 
 }  // namespace kondensator

@@ -7,6 +7,7 @@
 #include "discharge/discharger.hpp"
 #include "discharge/kernels.hpp"
 #include "discharge/loops.hpp"
+#include "discharge/samples.hpp"
 #include "discharge/wide_float.hpp"
 #include "platform.hpp"
 
@@ -76,15 +77,22 @@ DischargeRun DischargeRunner::run(std::int32_t limit) noexcept {
         const LoopState fast = run_fast_discharges(state_, discharger_, vend_, limit, kernel_);
         if (fast.count != state_.count) {
             state_ = fast;
+            earlier_known_ = false;
             continue;
         }
         const double next = discharger_.exact_step(state_.v);
         ++state_.count;
         ++exact_steps_;
         ended_ = (next == state_.v || next == state_.previous) && next >= vend_;
+        earlier_ = state_.previous;
+        earlier_known_ = true;
         state_.previous = state_.v;
         state_.v = next;
     }
+}
+
+DischargeRunner::Recent DischargeRunner::recent() const noexcept {
+    return {{earlier_, state_.previous, state_.v}, std::min(state_.count, earlier_known_ ? 3 : 2)};
 }
 
 DischargeRun run_discharges(double c1, double c2, double v1, double vend, std::int32_t limit,
@@ -93,11 +101,28 @@ DischargeRun run_discharges(double c1, double c2, double v1, double vend, std::i
 }
 
 DischargeCount count_discharges(double c1, double c2, double v1, double vend, std::int32_t limit,
-                                Progress* progress) noexcept {
-    if (bounds_prove_limit_reached(c1, c2, v1, vend, limit)) {
-        return {DischargeCount::Kind::limit_exceeded, limit};
+                                Progress* progress, SampleLog* log) {
+    const LimitProof proof = bound_proving_limit_reached(c1, c2, v1, vend, limit);
+    const DischargeCount over_the_limit{DischargeCount::Kind::limit_exceeded, limit};
+    if (proof != LimitProof::none && log == nullptr) return over_the_limit;
+    DischargeRunner runner(c1, c2, v1, vend, fastest_discharge_kernel(), progress);
+    if (log == nullptr) return runner.run(limit).result;
+
+    // From one discharge of the log's plan to the next, and where a bound
+    // gave the answer, only as far as the first few.
+    log->proved_by(proof);
+    const std::int32_t last = proof == LimitProof::none ? limit : std::min(limit, SampleLog::kFirst);
+    DischargeRun run{};
+    for (std::int64_t n = log->next_after(0);; n = log->next_after(run.result.count)) {
+        run = runner.run(static_cast<std::int32_t>(std::min<std::int64_t>(n, last)));
+        if (run.result.kind != DischargeCount::Kind::limit_exceeded || run.result.count == last) break;
+        log->keep(run.result.count, run.voltage);
     }
-    return DischargeRunner(c1, c2, v1, vend, fastest_discharge_kernel(), progress).run(limit).result;
+    const DischargeRunner::Recent recent = runner.recent();
+    for (int back = recent.known - 1; back >= 0; --back) {
+        log->keep(run.result.count - back, recent.voltages[static_cast<std::size_t>(2 - back)]);
+    }
+    return proof == LimitProof::none ? run.result : over_the_limit;
 }
 
 }  // namespace kondensator

@@ -29,13 +29,17 @@ protected:
     ~Progress() = default;
 };
 
+class SampleLog;
+
 // Discharges capacitor 1 into the empty capacitor 2 one discharge at a time
 // while its voltage is at or above vend, and says how that ended. At most
 // `limit` discharges are carried out; limit must not be negative. Where bounds
 // prove that the discharges would reach the limit, it says so at once.
-// `progress`, where given, hears how far a long run has come.
+// `progress`, where given, hears how far a long run has come; `log`, where
+// given, keeps the voltages of its plan as the count passes them, and where
+// a bound gave the answer, the first few and which bound (samples.hpp).
 [[nodiscard]] DischargeCount count_discharges(double c1, double c2, double v1, double vend,
-                                              std::int32_t limit = kMaxDischarges,
-                                              Progress* progress = nullptr) noexcept;
+                                              std::int32_t limit = kMaxDischarges, Progress* progress = nullptr,
+                                              SampleLog* log = nullptr);
 
 }  // namespace kondensator

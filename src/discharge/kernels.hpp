@@ -4,6 +4,8 @@
 // hold each way of discharging against the exact step. The dialogue needs
 // only count_discharges (count.hpp).
 
+#include <array>
+#include <cmath>
 #include <cstdint>
 
 #include "discharge/count.hpp"
@@ -41,6 +43,16 @@ public:
     // or `limit` discharges have been carried out since the start.
     [[nodiscard]] DischargeRun run(std::int32_t limit) noexcept;
 
+    // The voltages after the last discharges carried out, oldest first: the
+    // last three where the last was the exact step's, as the last of a run
+    // that falls below vend or repeats always is, and the last two after a
+    // fast loop; fewer where fewer were carried out.
+    struct Recent {
+        std::array<double, 3> voltages;  // the newest last
+        int known;                       // how many of them, from the newest back
+    };
+    [[nodiscard]] Recent recent() const noexcept;
+
 private:
     static constexpr std::int32_t kDischargesBetweenReports = 1 << 22;
 
@@ -52,6 +64,8 @@ private:
     std::int32_t exact_steps_ = 0;
     std::int32_t next_report_ = kDischargesBetweenReports;
     bool ended_ = false;  // the voltage repeats: the last discharge is the count's
+    double earlier_ = NAN;  // the voltage two discharges back, where the last was an exact step
+    bool earlier_known_ = false;
 };
 
 // count_discharges without the bounds: every discharge is carried out.

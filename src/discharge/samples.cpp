@@ -3,43 +3,60 @@
 #include <algorithm>
 #include <cmath>
 
-#include "discharge/kernels.hpp"
-
 namespace kondensator {
 
-std::vector<std::int32_t> sample_plan(std::int32_t count, const std::vector<std::int32_t>& extra, int spread) {
-    constexpr std::int32_t kFirst = 12;
-    constexpr std::int32_t kLast = 3;
-    std::vector<std::int32_t> plan;
-    for (std::int32_t n = 1; n <= std::min(count, kFirst); ++n) plan.push_back(n);
-    for (std::int32_t back = kLast - 1; back >= 0; --back) {
-        if (count - back > kFirst) plan.push_back(count - back);
+SampleLog::SampleLog(std::int32_t limit, std::int32_t wanted) : limit_(limit), wanted_(wanted) {
+    for (std::int32_t n = 1; n <= limit && n <= kFirst; ++n) plan_.push_back(n);
+    // A 64th of the way so far: some 1200 discharges up to 2^31, the chart's
+    // points a few times over; each with the one before, so that the energy
+    // a discharge loses is known from the voltage before it.
+    for (std::int64_t n = kFirst + 1; n <= limit; n += std::max<std::int64_t>(1, n / 64)) {
+        plan_.push_back(static_cast<std::int32_t>(n - 1));
+        plan_.push_back(static_cast<std::int32_t>(n));
     }
-    // Evenly over log n, strictly between the first and the last ones.
-    const double low = std::log(static_cast<double>(kFirst));
-    const double high = std::log(static_cast<double>(count - kLast + 1));
-    for (int k = 1; k <= spread && high > low; ++k) {
-        const auto n = static_cast<std::int32_t>(std::lround(std::exp(low + (high - low) * k / (spread + 1))));
-        if (n > kFirst && n <= count - kLast) plan.push_back(n);
+    const auto add = [&](std::int64_t n) {
+        if (n >= 1 && n <= limit) plan_.push_back(static_cast<std::int32_t>(n));
+    };
+    for (std::int64_t back = 0; back < kLast; ++back) add(std::int64_t{limit} - back);
+    if (wanted > 0) {
+        for (const int step : {-1, 0, 1}) add(std::int64_t{wanted} + step);
     }
-    for (const std::int32_t n : extra) {
-        if (n >= 1 && n <= count) plan.push_back(n);
-    }
-    std::sort(plan.begin(), plan.end());
-    plan.erase(std::unique(plan.begin(), plan.end()), plan.end());
-    return plan;
+    std::sort(plan_.begin(), plan_.end());
+    plan_.erase(std::unique(plan_.begin(), plan_.end()), plan_.end());
 }
 
-std::vector<Sample> sample_discharges(double c1, double c2, double v1, double vend,
-                                      const std::vector<std::int32_t>& plan, Progress* progress) {
-    DischargeRunner runner(c1, c2, v1, vend, fastest_discharge_kernel(), progress);
-    std::vector<Sample> samples;
-    for (const std::int32_t n : plan) {
-        const DischargeRun run = runner.run(n);
-        if (run.result.count != n) break;
-        samples.push_back({n, run.voltage});
+std::int64_t SampleLog::next_after(std::int64_t n) const noexcept {
+    const auto next = std::upper_bound(plan_.begin(), plan_.end(), n);
+    return next == plan_.end() ? std::int64_t{limit_} + 1 : *next;
+}
+
+void SampleLog::keep(std::int32_t n, double voltage) {
+    if (kept_.empty() || kept_.back().n < n) kept_.push_back({n, voltage});
+}
+
+std::vector<Sample> SampleLog::shown(std::int32_t count, int spread) const {
+    // The others fall into `spread` buckets of equal width in log n, strictly
+    // between the first and the last ones; the first in each that was kept
+    // with the one before it is shown, with that one.
+    const double low = std::log(static_cast<double>(kFirst));
+    const double width = (std::log(static_cast<double>(count - kLast + 1)) - low) / spread;
+    std::vector<Sample> shown;
+    std::int64_t last_bucket = -1;
+    for (std::size_t i = 0; i < kept_.size() && kept_[i].n <= count; ++i) {
+        const Sample& sample = kept_[i];
+        const bool always = sample.n <= kFirst || sample.n > count - kLast ||
+                            (wanted_ > 0 && std::abs(std::int64_t{sample.n} - wanted_) <= 1);
+        if (!always) {
+            // Only a discharge kept with the one before it, and the first of its bucket.
+            const bool pair = i > 0 && kept_[i - 1].n == sample.n - 1;
+            const auto bucket = static_cast<std::int64_t>((std::log(static_cast<double>(sample.n)) - low) / width);
+            if (!pair || bucket == last_bucket) continue;
+            last_bucket = bucket;
+            if (shown.empty() || shown.back().n != sample.n - 1) shown.push_back(kept_[i - 1]);
+        }
+        shown.push_back(sample);
     }
-    return samples;
+    return shown;
 }
 
 }  // namespace kondensator

@@ -67,30 +67,32 @@ namespace {
 
 // What is wrong with a number that has the trailer behind it. Not for
 // Behind::nothing.
-std::string trailer_mistake(Trailer trailer, Placement placement) {
-    const std::string where = placement == Placement::right_behind ? "rett etter tallet" : "etter tallet";
+std::string trailer_mistake(Trailer trailer, Placement placement, WrittenForm form) {
+    const auto word = [form](const Wording& wording) { return std::string(wording.in(form)); };
+    const std::string where = word(placement == Placement::right_behind ? kWords.right_behind : kWords.after_blanks);
     const std::string quoted = std::string("'") + trailer.letter + "'";
+    // What to write instead of the prefix: "; bruk e-6 for mikro".
+    const auto instead = [&word](const Prefix& prefix) {
+        return word(kWords.use) + std::string(prefix.exponent) + word(kWords.for_prefix) + std::string(prefix.name);
+    };
     switch (trailer.kind) {
         case Behind::decimal_comma:
-            return "har desimalkomma; bruk punktum";
+            return word(kWords.decimal_comma);
         case Behind::bare_exponent:
-            return "mangler sifre etter " + quoted;
-        case Behind::si_prefix: {
-            const Prefix& prefix = *prefix_of(trailer.letter);
-            return "har " + quoted + " " + where + "; bruk " + std::string(prefix.exponent) + " for " +
-                   std::string(prefix.name);
-        }
+            return word(kWords.no_exponent_digits) + quoted;
+        case Behind::si_prefix:
+            return word(kWords.has) + quoted + " " + where + instead(*prefix_of(trailer.letter));
         case Behind::micro_sign:
-            return "har mikrotegnet " + where + "; bruk e-6 for mikro";
+            return word(kWords.micro_sign) + where + instead(*prefix_of('u'));
         case Behind::unit:
-            return "har " + quoted + " " + where + "; skriv tallet uten enhet";
+            return word(kWords.has) + quoted + " " + where + word(kWords.without_unit);
         case Behind::printable:
-            return "har " + quoted + " " + where;
+            return word(kWords.has) + quoted + " " + where;
         case Behind::nothing:
         case Behind::unknown:
             break;
     }
-    return "har et ukjent tegn " + where;
+    return word(kWords.unknown_character) + where;
 }
 
 bool makes_another_number(Behind kind, Placement placement) {
@@ -105,11 +107,11 @@ bool stops_the_next_read(Behind kind, Placement placement) {
 
 }  // namespace
 
-std::optional<std::string> mistake_behind(Trailer trailer, Placement placement, ValueRole role) {
+std::optional<std::string> mistake_behind(Trailer trailer, Placement placement, ValueRole role, WrittenForm form) {
     const bool mistake = role == ValueRole::final_value ? makes_another_number(trailer.kind, placement)
                                                         : stops_the_next_read(trailer.kind, placement);
     if (!mistake) return std::nullopt;
-    return trailer_mistake(trailer, placement);
+    return trailer_mistake(trailer, placement, form);
 }
 
 }  // namespace kondensator

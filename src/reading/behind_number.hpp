@@ -4,6 +4,7 @@
 #include <string>
 
 #include "reading/input_source.hpp"
+#include "words.hpp"
 
 namespace kondensator {
 
@@ -41,12 +42,13 @@ enum class ValueRole {
 };
 
 // Whether the trailer makes the number a mistake, and if so what the result
-// line says of it after the value's name: "har 'u' rett etter tallet; bruk
-// e-6 for mikro". Where a read failed, anything right behind the number is a
+// line says of it after the value's name, in `form`: "har 'u' rett etter
+// tallet; bruk e-6 for mikro". Where a read failed, anything right behind the number is a
 // mistake in it, and after blanks a unit or a prefix. Behind the final value,
 // where nothing more is read, only what would make it another number than
 // the one typed: a prefix, or a decimal comma right behind it; a unit or
 // anything else leaves it as it is.
-[[nodiscard]] std::optional<std::string> mistake_behind(Trailer trailer, Placement placement, ValueRole role);
+[[nodiscard]] std::optional<std::string> mistake_behind(Trailer trailer, Placement placement, ValueRole role,
+                                                       WrittenForm form = WrittenForm::bokmal);
 
 }  // namespace kondensator

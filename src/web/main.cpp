@@ -1,24 +1,26 @@
 // The program in a web page: the dialogue reads what the page sends and hands
 // what it writes back to the page. The page's worker (or the test runner
 // under node) gives the module readInput(capacity), a promise of at most
-// capacity bytes, none at the end of the input; writeOutput(bytes); and
-// report(type, ...fields), which sends the page the message of that type
-// (src/web/protocol.js names them and their fields).
-//
-// The same module, made without running the dialogue, samples the voltages
-// of a run the dialogue counted, for the page's table and chart:
-// sample_run() reports them as one 'samples' message, and how far it has
-// come as 'progress'.
+// capacity bytes, none at the end of the input; writeOutput(bytes); form,
+// the written form of the page's reader ('nb' or 'nn'); wanted(c1, c2, v1,
+// vend, limit), the discharge whose voltage the page wants besides (the
+// formula's count, or 0); and report(type, ...fields), which sends the page the
+// message of that type (src/web/protocol.js names them and their fields).
+// The answer carries the voltages the count kept on its way, for the page's
+// table and chart.
 #include <emscripten.h>
 
 #include <array>
 #include <istream>
+#include <optional>
 #include <ostream>
 #include <streambuf>
+#include <string_view>
 
 #include "dialogue.hpp"
 #include "discharge/samples.hpp"
 #include "web/page_output.hpp"
+#include "words.hpp"
 
 namespace {
 
@@ -41,8 +43,16 @@ EM_JS(void, report_values, (double c1, double c2, double v1, double vend, int li
     Module.report('values', c1, c2, v1, vend, limit);
 });
 
-EM_JS(void, report_answer, (const char* kind, int count), {
-    Module.report('answer', UTF8ToString(kind), count);
+EM_JS(int, page_form_is_nynorsk, (), {
+    return Module.form === 'nn';
+});
+
+EM_JS(int, wanted_discharge, (double c1, double c2, double v1, double vend, int limit), {
+    return Module.wanted(c1, c2, v1, vend, limit);
+});
+
+EM_JS(void, report_unread, (const char* text, int size), {
+    Module.report('unread', UTF8ToString(text, size));
 });
 
 EM_JS(void, report_progress, (int count), {
@@ -57,8 +67,8 @@ EM_JS(void, add_sample, (int n, double voltage), {
     Module.samples.push([n, voltage]);
 });
 
-EM_JS(void, report_samples, (), {
-    Module.report('samples', Module.samples);
+EM_JS(void, report_answer, (const char* kind, int count, const char* proof), {
+    Module.report('answer', UTF8ToString(kind), count, Module.samples, UTF8ToString(proof));
 });
 
 // main returns to the runtime each time the program waits for input, so its
@@ -67,7 +77,8 @@ EM_JS(void, report_end, (int status), {
     Module.report('exit', status);
 });
 
-// The names by which the page knows how a count ended.
+// The names by which the page knows how a count ended, and which bound
+// gave its answer without running.
 constexpr const char* kind_name(kondensator::DischargeCount::Kind kind) {
     switch (kind) {
         case kondensator::DischargeCount::Kind::fell_below:
@@ -80,16 +91,36 @@ constexpr const char* kind_name(kondensator::DischargeCount::Kind kind) {
     return "";
 }
 
+constexpr const char* proof_name(kondensator::LimitProof proof) {
+    switch (proof) {
+        case kondensator::LimitProof::none:
+            return "";
+        case kondensator::LimitProof::ratio:
+            return "ratio";
+        case kondensator::LimitProof::doubles_passed:
+            return "doubles";
+    }
+    return "";
+}
+
 class PageReport : public kondensator::DialogueReport {
 public:
     void values_read(double c1, double c2, double v1, double vend) override {
+        log_.emplace(kondensator::kMaxDischarges, wanted_discharge(c1, c2, v1, vend, kondensator::kMaxDischarges));
         report_values(c1, c2, v1, vend, kondensator::kMaxDischarges);
     }
+    kondensator::SampleLog* sample_log() override { return log_ ? &*log_ : nullptr; }
     void answered(const kondensator::DischargeCount& count) override {
-        report_answer(kind_name(count.kind), count.count);
+        begin_samples();
+        for (const kondensator::Sample& sample : log_->shown(count.count)) add_sample(sample.n, sample.voltage);
+        report_answer(kind_name(count.kind), count.count, proof_name(log_->proof()));
     }
+    void unread(std::string_view text) override { report_unread(text.data(), static_cast<int>(text.size())); }
     void discharged(std::int32_t count) override { report_progress(count); }
     void awaiting_key() override { report_awaiting_key(); }
+
+private:
+    std::optional<kondensator::SampleLog> log_;
 };
 
 class PageInput : public std::streambuf {
@@ -105,19 +136,6 @@ private:
 
 }  // namespace
 
-// The voltages of the run of `count` discharges from these values, at the
-// discharges the page shows, and around `formula`, the count the page's
-// formula gives.
-extern "C" EMSCRIPTEN_KEEPALIVE void sample_run(double c1, double c2, double v1, double vend, int count, int formula) {
-    PageReport report;  // of which only the progress is heard here
-    const auto plan = kondensator::sample_plan(count, {formula - 1, formula, formula + 1});
-    begin_samples();
-    for (const kondensator::Sample& sample : kondensator::sample_discharges(c1, c2, v1, vend, plan, &report)) {
-        add_sample(sample.n, sample.voltage);
-    }
-    report_samples();
-}
-
 int main() {
     PageInput input_buffer;
     kondensator::PageOutput output_buffer([](void*, const char* data, int size) { write_to_page(data, size); },
@@ -125,7 +143,8 @@ int main() {
     std::istream in(&input_buffer);
     std::ostream out(&output_buffer);
     PageReport report;
-    const int status = kondensator::run_dialogue(in, out, kondensator::kMaxDischarges, &report);
+    const auto form = page_form_is_nynorsk() ? kondensator::WrittenForm::nynorsk : kondensator::WrittenForm::bokmal;
+    const int status = kondensator::run_dialogue(in, out, kondensator::kMaxDischarges, &report, form);
     out.flush();
     report_end(status);
     return status;

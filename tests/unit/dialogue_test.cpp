@@ -4,6 +4,7 @@
 #include <sstream>
 #include <streambuf>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "dialogue.hpp"
@@ -74,6 +75,32 @@ TEST(Dialogue, TranscriptsAndWhatTheClosingWaitConsumes) {
     }
 }
 
+// In the page's nynorsk every line the program writes is nynorsk.
+TEST(Dialogue, SpeaksNynorskWhereThePageAsks) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"1e-6\n1e-6\n10\n1\n", "4"},
+        {"1 0 5 1\n", "uendeleg (spenninga fell aldri under sluttspenninga)"},
+        {"abc\n", "ukjend (kapasitans kondensator 1 er ikkje eit tal)"},
+        {"1 1", "ukjend (spenning kondensator 1 manglar)"},
+        {"1,5\n", "ukjend (kapasitans kondensator 1 har desimalkomma; bruk punktum)"},
+        {"4u7\n", "ukjend (kapasitans kondensator 1 har 'u' rett etter talet; bruk e-6 for mikro)"},
+        {"1 2 n\n", "ukjend (kapasitans kondensator 2 har 'n' etter talet; bruk e-9 for nano)"},
+        {"4.7 \tF\n", "ukjend (kapasitans kondensator 1 har 'F' etter talet; skriv talet utan eining)"},
+        {"1E+ 1\n", "ukjend (kapasitans kondensator 1 manglar siffer etter 'E')"},
+        {"4.7\xb5\n", "ukjend (kapasitans kondensator 1 har mikroteiknet rett etter talet; bruk e-6 for mikro)"},
+        {"1 1\x7f", "ukjend (kapasitans kondensator 2 har eit ukjent teikn rett etter talet)"},
+        {"1 1,x\n", "ukjend (kapasitans kondensator 2 har ',' rett etter talet)"},
+        {"1 1 8 5mV\n", "ukjend (sluttspenning har 'm' rett etter talet; bruk e-3 for milli)"},
+        {"1 1e-10 10 1\n", "over 5"},
+    };
+    for (const auto& [input, result] : cases) {
+        std::istringstream in(input);
+        std::ostringstream out;
+        kondensator::run_dialogue(in, out, 5, nullptr, kondensator::WrittenForm::nynorsk);
+        EXPECT_EQ(out.str(), transcript::in_nynorsk(result)) << input;
+    }
+}
+
 // The page's output, which delivers only what was flushed, and input that
 // notes what had been delivered whenever a character is read.
 struct Delivered {
@@ -117,6 +144,7 @@ struct Report : kondensator::DialogueReport {
         heard.push_back("answer " + std::to_string(static_cast<int>(count.kind)) + " " + std::to_string(count.count));
     }
     void discharged(std::int32_t count) override { heard.push_back("progress " + std::to_string(count)); }
+    void unread(std::string_view text) override { heard.push_back("unread " + std::string(text)); }
     void awaiting_key() override { heard.push_back("key" + (output ? " " + output->text : "")); }
     const Delivered* output;
     std::vector<std::string> heard;
@@ -128,9 +156,9 @@ TEST(Dialogue, TellsThePageTheValuesTheAnswerAndTheClosingWait) {
         {"1 1 8 1\n\n", {"values 1 1 8 1", "answer 0 4", "key"}},
         {"1 0 5 1\n", {"values 1 0 5 1", "answer 1 1", "key"}},
         {"1 1e-10 10 1\n", {"values 1 1e-10 10 1", "answer 2 2147483647", "key"}},
-        {"1,5\n", {"key"}},                 // a value it could not read
-        {"1 1 8 5mV\n", {"key"}},           // a final value made another number
-        {"", {"key"}},
+        {"1,5\n", {"unread ukjent (kapasitans kondensator 1 har desimalkomma; bruk punktum)", "key"}},
+        {"1 1 8 5mV\n", {"unread ukjent (sluttspenning har 'm' rett etter tallet; bruk e-3 for milli)", "key"}},
+        {"", {"unread ukjent (kapasitans kondensator 1 mangler)", "key"}},
     };
     for (const auto& [input, heard] : cases) {
         std::istringstream in(input);
