@@ -1,9 +1,10 @@
 // The web build against the native program, side by side in one run: the
 // benchmark's decay input (10^8 discharges) counted by the web build's loop
 // under node and in headless Chromium, against the native plain loop of the
-// benchmark, and the subnormal decay against the decay; the page's sampling
-// of the decay's voltages for its panel against the count, in the same
-// module; then the page's size and the time to its first prompt.
+// benchmark, and the subnormal decay against the decay; the count as the
+// page's program makes it, keeping the voltages its panel shows on the way,
+// against the count alone, in the same module; then the page's size and the
+// time to its first prompt.
 //   node bench/web_bench.mjs build/bench/discharge_bench build-web [chromium]
 // (build-web after `cmake --build build-web --target web_bench`.)
 import { execFileSync } from 'node:child_process';
@@ -31,27 +32,29 @@ function nativeNsPerStep() {
 }
 
 // Runs in node and, as a string, in the browser: times `runs` counts, or,
-// with `sample`, the samples of the run, alternately with its counts.
-async function timeInModule(createWebBench, input, runs, sample = false) {
+// with `keep`, alternately the count alone and the count that keeps the
+// voltages the panel shows.
+async function timeInModule(createWebBench, input, runs, keep = false) {
   const module = await createWebBench();
   const times = [];
-  const sampled = [];
+  const kept = [];
   for (let i = 0; i < runs; i += 1) {
     let start = performance.now();
     const count = module._web_bench_count(input.c1, input.c2, input.v1, input.vend);
     times.push(performance.now() - start);
     if (count !== input.discharges) throw new Error(`counted ${count}`);
-    if (!sample) continue;
+    if (!keep) continue;
     start = performance.now();
-    if (module._web_bench_sample(input.c1, input.c2, input.v1, input.vend, count) < 400) throw new Error('few samples');
-    sampled.push(performance.now() - start);
+    if (module._web_bench_count_and_keep(input.c1, input.c2, input.v1, input.vend) < 400) throw new Error('few kept');
+    kept.push(performance.now() - start);
   }
-  return sample ? [times, sampled] : times;
+  return keep ? [times, kept] : times;
 }
 
-function reportSampling(where, [counts, samples]) {
-  console.log(`web build ${where}, sampling the decay for the panel: ${(median(samples) / median(counts)).toFixed(3)}`
-    + ` x its count (ms, count then sampling: ${counts.map((t, i) => `${t.toFixed(0)}/${samples[i].toFixed(0)}`).join(' ')})`);
+function reportKeeping(where, [counts, kept]) {
+  console.log(`web build ${where}, the decay counted as the page's program counts it, keeping the panel's voltages: `
+    + `${(median(kept) / median(counts)).toFixed(3)} x the count alone (ms, alone then keeping: ${
+      counts.map((t, i) => `${t.toFixed(0)}/${kept[i].toFixed(0)}`).join(' ')})`);
 }
 
 const benchScript = fs.readFileSync(path.join(webBuild, 'web_bench.js'), 'utf8');
@@ -72,7 +75,7 @@ function report(where, decayTimes, subnormalTimes) {
 
 report(`under node ${process.version}`, await timeInModule(createWebBench, decay, runs),
   await timeInModule(createWebBench, subnormal, runs));
-reportSampling(`under node ${process.version}`, await timeInModule(createWebBench, decay, runs, true));
+reportKeeping(`under node ${process.version}`, await timeInModule(createWebBench, decay, runs, true));
 
 if (chromium) {
   const puppeteer = require('puppeteer-core');
@@ -90,7 +93,7 @@ if (chromium) {
     await new Promise((resolve) => { setTimeout(resolve, 3000); });
     const inPage = (input) => page.evaluate(`(${timeInModule})(createWebBench, ${JSON.stringify(input)}, ${runs})`);
     report('in Chromium', await inPage(decay), await inPage(subnormal));
-    reportSampling('in Chromium', await page.evaluate(
+    reportKeeping('in Chromium', await page.evaluate(
       `(${timeInModule})(createWebBench, ${JSON.stringify(decay)}, ${runs}, true)`));
 
     const pageFile = path.resolve(webBuild, 'kondensator.html');

@@ -25,8 +25,10 @@ if (!['single', 'site'].includes(mode) || !output || (mode === 'site' && !docs))
 const read = (file) => fs.readFileSync(path.join(source, file), 'utf8');
 
 // The page's scripts, in the order they run.
-const scripts = ['protocol.js', 'words.js', 'language.js', 'line_discipline.js', 'lesson.js', 'page_state.js',
-  'worker_client.js', 'page_words.js', 'console_view.js', 'panel.js', 'console.js', 'page.js'];
+const scripts = ['protocol.js', 'formula.js', 'words.js', 'language.js', 'line_discipline.js', 'lesson.js', 'chart.js',
+  'page_state.js', 'worker_client.js', 'page_words.js', 'console_view.js', 'panel.js', 'console.js', 'page.js'];
+// What the worker loads beside itself, as worker.js names it, the program last.
+const workerScripts = read('worker.js').match(/importScripts\(([^)]*)\)/)[1].match(/[\w.]+\.js/g);
 
 const { words } = createRequire(import.meta.url)(path.resolve(source, 'words.js'));
 const escape = (text) => text.replace(/&/g, '&amp;').replace(/</g, '&lt;').replace(/>/g, '&gt;').replace(/"/g, '&quot;');
@@ -78,11 +80,17 @@ if (mode === 'single') {
   const icon = fs.readFileSync(path.join(icons, 'icon.svg'), 'utf8').trim().replace(/%/g, '%25').replace(/#/g, '%23')
     .replace(/</g, '%3C').replace(/>/g, '%3E').replace(/"/g, "'");
   const style = inlinable(versioned.get('kondensator.css'), 'kondensator.css', 'style');
-  const code = scripts.map((file) => inlinable(versioned.get(file), file, 'script')).join('');
-  const worker = inlinable(`${versioned.get('kondensator.js')}\n${versioned.get('protocol.js')}${versioned.get('worker.js')}`,
-    `${program} with protocol.js and worker.js`, 'script');
+  const script = (file) => inlinable(versioned.get(file), file, 'script');
+  // The worker's scripts once: those the page runs too, marked data-worker,
+  // and the program with worker.js, which only the worker runs. The page
+  // makes the worker's script from them, in this order.
+  const shared = workerScripts.slice(0, -1);
+  const tags = shared.map((file) => `<script data-worker>\n${script(file)}</script>`);
+  tags.push(`<script type="text/js-worker" data-worker>\n${script(workerScripts[workerScripts.length - 1])}\n${
+    script('worker.js')}</script>`);
+  tags.push(`<script>\n${scripts.filter((file) => !shared.includes(file)).map(script).join('')}</script>`);
   page = fill(page, 'HEAD', `<link rel="icon" href="data:image/svg+xml,${icon}">\n<style>\n${style}</style>`);
-  page = fill(page, 'SCRIPTS', `<script type="text/js-worker" id="program">\n${worker}</script>\n<script>\n${code}</script>`);
+  page = fill(page, 'SCRIPTS', tags.join('\n'));
   fs.writeFileSync(output, page);
 } else {
   fs.rmSync(output, { recursive: true, force: true });

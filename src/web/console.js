@@ -23,6 +23,7 @@ const consoleLine = (() => {
         selected: selection !== null && !selection.isCollapsed && selection.toString() !== '',
         running: view.running,
         shown: view.line,
+        busy: view.busy,
         key: view.keyWaits,
         history: state.history,
         recalled: state.recalled,

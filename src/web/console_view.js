@@ -14,6 +14,8 @@ const consoleView = (() => {
   const avbryt = element('avbryt');
   const slutt = element('slutt');
   const feil = element('feil');
+  const igjen = element('igjen');
+  let igjenArmed = true;  // a key pressed on "Start på nytt" since it got the focus
   let drawn = 0;       // pieces of the console already on the page
   let before = null;   // the view drawn last
 
@@ -84,23 +86,47 @@ const consoleView = (() => {
     feil.classList.add('straks');
   }
 
-  // Where the keyboard focus goes as the run changes: to the console once
-  // the line goes, so that a key pressed once more does not start the
-  // program again (Tab reaches the buttons), and to the line at a new start.
+  // Where the keyboard focus goes as the run changes: to the line at a new
+  // start, to the console once the line goes, and to "Start på nytt" at the
+  // end, where it was on the console, and only for keys pressed there: a
+  // Space that ended the program lifts on the button, and starts nothing.
   function moveFocus(view) {
     const focus = document.activeElement;
+    const inConsole = [linje, avbryt, konsoll, document.body].includes(focus);
     if (!before || (!before.running && view.running)) {
       linje.focus();
-    } else if (before && before.line && !view.line && [linje, avbryt, document.body].includes(focus)) {
+    } else if (before.running && !view.running && view.restart && inConsole) {
+      igjenArmed = false;
+      igjen.focus();
+    } else if (before.line && !view.line && inConsole) {
       konsoll.focus();
     }
     if (before && before.running && !view.running) reveal(slutt);
+  }
+
+  // The line a new run starts with, selected, so that typing replaces it and
+  // Enter sends it.
+  function prefill(text) {
+    linje.value = text;
+    linje.setSelectionRange(0, text.length);
+    fitLine();
+  }
+
+  // The progress of a long count, and what a screen reader hears of it.
+  function drawBar(bar, texts) {
+    const progress = element('fremdrift');
+    progress.hidden = !bar;
+    if (!bar) return;
+    progress.max = bar.of;
+    progress.value = bar.done;
+    setText(element('fremdrift-sagt'), bar.said === '' ? '' : language.fill(texts.progressSaid, { p: bar.said }));
   }
 
   function draw(state, texts) {
     const view = pageState.view(state);
     skrivelinje.hidden = !view.line;
     if (before && before.line && !view.line) setLine('', 0);
+    if (before && !before.running && view.running) prefill(state.prefill);
     konsoll.classList.toggle('leser', view.lineWaits);
     konsoll.classList.toggle('tast', view.keyWaits);
     setText(element('hjelp'), view.keyWaits ? texts.keyHelp : texts.help);
@@ -114,9 +140,10 @@ const consoleView = (() => {
       }));
     }
     setText(element('regner'), view.computing ? texts.computing : '');
+    drawBar(view.bar, texts);
     avbryt.hidden = !view.stop;
     setText(element('avsluttet'), view.closing ? texts[view.closing] : '');
-    element('igjen').hidden = !view.restart;
+    igjen.hidden = !view.restart;
     element('ny').hidden = !view.newVersion;
     // Where the program cannot start, the alert takes the console's place.
     terminal.hidden = Boolean(view.alert);
@@ -128,5 +155,9 @@ const consoleView = (() => {
     before = view;
   }
 
-  return { draw, setLine, fitLine };
+  igjen.addEventListener('keydown', () => { igjenArmed = true; });
+  // Whether a click on "Start på nytt" is the user's: a click of the mouse, or of a key pressed there.
+  const restartWanted = (event) => event.detail > 0 || igjenArmed;
+
+  return { draw, setLine, fitLine, restartWanted };
 })();

@@ -1,8 +1,9 @@
 // The console's line discipline, as a terminal's: what the user types stands
 // on the line until Enter hands it to the program with a line feed; Ctrl-D
 // hands it over without one, or on an empty line ends the input; Ctrl-C
-// stops the program. Where the program waits for its closing key, any key
-// ends it, or a tap or click in the console. A pure function from an event
+// stops the program, and so does Escape while it computes. Where the program
+// waits for its closing key, after its answer, any key ends it, Ctrl-C too,
+// or a tap or click in the console. A pure function from an event
 // and the line to what happens, so that it is tested without a page.
 //
 // The event, as the page sees it:
@@ -11,12 +12,13 @@
 //   { type: 'paste', data }        the text pasted
 //   { type: 'submit' }             the line's form, as the Send key submits it
 //   { type: 'click' }              a tap or click in the console
-// The line: { value, start, end, focused, selected, running, shown, key,
-// history, recalled }: its text, the cursor or selection in it, whether it
-// has the keyboard focus, whether text is selected anywhere on the page,
+// The line: { value, start, end, focused, selected, running, shown, busy,
+// key, history, recalled }: its text, the cursor or selection in it, whether
+// it has the keyboard focus, whether text is selected anywhere on the page,
 // whether the program still runs, whether the line is shown (it is not once
 // the input has ended, nor while the closing key is awaited), whether the
-// program waits for its closing key, the lines sent before, oldest first,
+// program computes, whether it waits for its closing key, the lines sent
+// before, oldest first,
 // and which of them the line holds, if any (ArrowUp and ArrowDown recall
 // them, as in a terminal).
 //
@@ -84,7 +86,11 @@ const lineDiscipline = (() => {
   const atEnd = (line) => ({ ...line, start: line.value.length, end: line.value.length });
 
   function keydown(event, line) {
-    if (ctrlLetter(event, 'c')) return line.selected || line.start !== line.end ? byDefault : { act: 'interrupt' };
+    if (ctrlLetter(event, 'c')) {
+      if (line.selected || line.start !== line.end) return byDefault;
+      return line.key ? { act: 'key', text: '\n' } : { act: 'interrupt' };
+    }
+    if (event.key === 'Escape' && line.busy) return { act: 'interrupt' };
     if (line.key) return closingKey(event);
     if (!line.shown) return byDefault;
     if (ctrlLetter(event, 'd')) {

@@ -1,9 +1,9 @@
 // The page: its one state, the events that change it, and what follows from
-// each change: the views drawn, and the timers and workers started or
-// stopped as the state says. Also what the page does as a site: it works
-// offline through its service worker, and says when the server holds a
-// newer build; and an address ending in #verdier=c1,c2,v1,vend types those
-// values into a run.
+// each change: the views drawn, and the timers and the program's worker
+// started or stopped as the state says; and what the panel's buttons do with
+// a run. Also what the page does as a site: it works offline through its
+// service worker, and says when the server holds a newer build; and an
+// address ending in #verdier=c1,c2,v1,vend types those values into a run.
 'use strict';
 
 (() => {
@@ -14,7 +14,8 @@
   const build = document.querySelector('meta[name="build"]').content;
   let state = pageState.initial;
   const timers = { notice: 0, start: 0 };
-  const workers = { program: null, run: 0, sampler: null };
+  let program = null;
+  let programRun = 0;
 
   const timerEvents = {
     notice: [computingNotice, () => dispatch({ type: 'notice' })],
@@ -36,25 +37,20 @@
     }
   }
 
-  // A worker's message, as an event; progress with the time it came.
-  const heard = (message) => dispatch(message.type === 'progress' ? { ...message, now: Date.now() } : message);
+  // The program's messages, as events; progress and the answer with the
+  // time they came.
+  const heard = (message) => dispatch(['progress', 'answer'].includes(message.type)
+    ? { ...message, now: Date.now() } : message);
 
-  function keepWorkers() {
-    const wanted = pageState.workers(state);
-    if (workers.run !== wanted.program) {
-      if (workers.program) workers.program.stop();
-      workers.program = wanted.program === 0 ? null
-        : workerClient.start('', heard, (failure) => dispatch({ type: 'failure', ...failure }));
-      workers.run = wanted.program;
-    }
-    if (wanted.sampler && !workers.sampler) {
-      const { values: [c1, c2, v1, vend], answer, formula } = state.panel;
-      workers.sampler = workerClient.start('samples', heard, () => dispatch({ type: 'samplerFailed' }));
-      workers.sampler.post(protocol.sample(c1, c2, v1, vend, answer.count, Math.min(formula ?? 0, answer.count)));
-    } else if (!wanted.sampler && workers.sampler) {
-      workers.sampler.stop();
-      workers.sampler = null;
-    }
+  function keepWorker() {
+    const wanted = pageState.worker(state);
+    if (programRun === wanted) return;
+    if (program) program.stop();
+    program = null;
+    programRun = wanted;
+    if (wanted === 0) return;
+    program = workerClient.start(heard, (failure) => dispatch({ type: 'failure', ...failure }));
+    program.post(protocol.start(state.form));
   }
 
   function dispatch(event) {
@@ -63,7 +59,7 @@
     panel.draw(state, texts);
     consoleView.draw(state, texts);  // last, as it scrolls what it shows into view
     keepTimers();
-    keepWorkers();
+    keepWorker();
   }
 
   // Each line goes to the program on its own, and shows in the console once
@@ -71,7 +67,7 @@
   function send(text, heardAsTyped) {
     const lines = lineDiscipline.lines(text).map((line) => ({ text: line, heard: heardAsTyped }));
     dispatch({ type: 'sent', lines });
-    for (const { text: line } of lines) workers.program.post(protocol.input(encoder.encode(line), true));
+    for (const { text: line } of lines) program.post(protocol.input(encoder.encode(line), true));
   }
 
   // Whether the site now holds another build than this page's.
@@ -86,46 +82,74 @@
     }
   }
 
-  function restart() {
-    dispatch({ type: 'restart' });
+  // A new run, its line holding `prefill`.
+  function restart(prefill = '') {
+    dispatch({ type: 'restart', prefill });
     checkVersion();
   }
 
-  // A run again, or one an address shares: the values typed into a new run,
+  // A run again, or one an address shares: the lines typed into a new run,
   // each shown after its prompt as the program reads it.
-  function typeValues(values) {
+  function typeLines(lines) {
     restart();
-    send(`${values.join('\n')}\n`, false);
+    send(`${lines.join('\n')}\n`, false);
   }
 
   consoleLine.listen({
     state: () => state,
     dispatch,
     send,
-    key: (text) => workers.program.post(protocol.input(encoder.encode(text), false)),
+    key: (text) => program.post(protocol.input(encoder.encode(text), false)),
     end: () => {
-      workers.program.post(protocol.end());
+      program.post(protocol.end());
       dispatch({ type: 'inputEnded' });
     },
     interrupt: () => dispatch({ type: 'interrupt' }),
   });
-  panel.handlers.again = (values) => typeValues(values.map(lesson.number));
-  panel.handlers.share = async (values) => {
-    const address = lesson.shareAddress(location.href, values);
+
+  // What a button does with the text it would copy: to the clipboard, or
+  // where there is none, into a field to copy by hand.
+  async function copy(text, done, byHand) {
     try {
-      await navigator.clipboard.writeText(address);
-      dispatch({ type: 'shared', copied: true });
+      await navigator.clipboard.writeText(text);
+      dispatch({ type: 'said', said: done });
     } catch (error) {
-      dispatch({ type: 'shared', copied: false, address });
+      dispatch({ type: 'said', said: byHand });
     }
-  };
+  }
+  const texts = () => language.textsIn(words, state.form);
+  Object.assign(panel.handlers, {
+    again: (entry) => typeLines(entry.typed.map((line) => line.replace(/\n$/, ''))),
+    mend: (entry) => restart(pageState.retyped(entry)),
+    share: (run) => {
+      const address = lesson.shareAddress(location.href, run.values);
+      copy(address, 'shared', { address });
+    },
+    copy: (run) => {
+      const table = lesson.tsv(run, texts());
+      copy(table, 'copied', { table });
+    },
+    download: (run) => {
+      const link = document.createElement('a');
+      link.href = URL.createObjectURL(new Blob([lesson.csv(run, texts())], { type: 'text/csv;charset=utf-8' }));
+      link.download = 'kondensator.csv';
+      link.click();
+      setTimeout(() => URL.revokeObjectURL(link.href), 1000);
+    },
+    logAxis: () => dispatch({ type: 'logAxis' }),
+  });
   document.getElementById('avbryt').addEventListener('click', () => dispatch({ type: 'interrupt' }));
-  document.getElementById('igjen').addEventListener('click', restart);
+  document.getElementById('igjen').addEventListener('click', (event) => {
+    if (consoleView.restartWanted(event)) restart(pageState.lastValues(state));
+  });
   document.getElementById('last-inn').addEventListener('click', () => location.reload());
+  // A new form speaks in the next run, and at once where nothing has been typed in this one.
   for (const button of document.querySelectorAll('#maal button')) {
     button.addEventListener('click', () => {
       pageWords.remember(button.lang);
+      const fresh = pageState.view(state).fresh && button.lang !== state.form;
       dispatch({ type: 'form', form: button.lang });
+      if (fresh) restart();
     });
   }
   document.getElementById('maal').hidden = false;
@@ -142,12 +166,13 @@
     }
   }
 
-  dispatch({ type: 'form', form: language.choose(pageWords.stored(), navigator.languages) });
+  state = { ...state, form: language.choose(pageWords.stored(), navigator.languages) };
+  dispatch({ type: 'form', form: state.form });
   checkVersion();
   const shared = lesson.sharedValues(location.hash);
   if (shared) send(`${shared.join('\n')}\n`, false);
   window.addEventListener('hashchange', () => {
     const values = lesson.sharedValues(location.hash);
-    if (values) typeValues(values);
+    if (values) typeLines(values);
   });
 })();

@@ -1,8 +1,8 @@
 // The page's one state, as data, and the pure functions that change it and
 // say what is shown, so that they are tested without a page. Every event
-// goes through next(state, event); the page then draws view(state) and
-// starts or stops its timers and workers as timers(state) and workers(state)
-// say.
+// goes through next(state, event); the page then draws view(state) and the
+// panel, and starts or stops its timers and its worker as timers(state) and
+// worker(state) say.
 //
 // The phases of a run: 'starting' until the program first writes or asks for
 // input; 'computing' while it runs without waiting for input, `noticed` once
@@ -12,17 +12,19 @@
 // the runs of this visit: a new one needs a new worker.
 //
 // The events: the program's messages (protocol.js): output, waiting, taken,
-// values, answer, progress (with `now`, the time it came), awaitingKey, exit
-// and samples; and the page's own: { type: 'restart' }, { type: 'notice' }
-// (computing has lasted long enough), { type: 'inputEnded' }, { type: 'sent',
-// lines } (lines handed to the program: { text, heard }), { type: 'recalled',
-// recalled } (the line holds an earlier line), { type: 'interrupt' },
-// { type: 'failure', cause, inFrame }, { type: 'samplerFailed' },
-// { type: 'newVersion' }, { type: 'form', form } and { type: 'shared',
-// copied, address }.
+// values, progress and answer (both with `now`, the time they came), unread,
+// awaitingKey and exit; and the page's own: { type: 'restart', prefill } (a
+// new run, the line holding `prefill`), { type: 'notice' } (computing has
+// lasted long enough), { type: 'inputEnded' }, { type: 'sent', lines } (lines
+// handed to the program: { text, heard }), { type: 'recalled', recalled } (the
+// line holds an earlier line), { type: 'interrupt' }, { type: 'failure',
+// cause, inFrame }, { type: 'newVersion' }, { type: 'form', form },
+// { type: 'logAxis' } (the chart's voltage axis switched between linear and
+// logarithmic) and { type: 'said', said } (what the panel's buttons did: 'shared',
+// 'copied', or { address } or { table } to copy by hand).
 'use strict';
 
-const pageState = ((lesson) => {
+const pageState = ((formula) => {
   const initial = {
     form: 'nb',
     run: 1,
@@ -32,59 +34,44 @@ const pageState = ((lesson) => {
     closingKey: false,
     waiting: [],       // lines sent before the program asked for them, oldest first
     console: [],       // what the console shows: { text, typed, heard }, typed for what the user typed
+    prefill: '',       // what the line holds as the run starts, selected
     cause: '',
     inFrame: false,
     newVersion: false,  // the site holds a newer build than the page's
     history: [],       // the lines sent in this visit, for ArrowUp and ArrowDown
     recalled: null,    // which of them the line holds
-    panel: null,       // the run the panel shows: { values, limit, formula, answer, samples, sampling, big }
-    log: [],           // this visit's runs, oldest first: { values, answer }
-    bar: { shown: false, done: 0, of: 1, saidAt: 0, said: '' },  // the progress bar of this run
-    share: null,       // what "Del" did: { copied } or { address } to copy by hand
+    panel: null,       // the run the panel shows: { values, limit, answer, date }
+    log: [],           // this visit's runs, oldest first: { values, typed, answer }
+    logV: false,       // the chart's voltage axis is logarithmic
+    bar: { done: 0, of: 1, saidAt: 0, said: '' },  // the progress of a long count
+    said: null,        // what the panel's buttons did last
   };
 
-  // Discharges from which working out the voltages takes long enough to say so.
-  const bigRun = 1e8;
   const running = (state) => ['starting', 'computing', 'reading'].includes(state.phase);
+  // The lines the program has read in this run.
+  const typed = (state) => state.console.filter((piece) => piece.typed).map((piece) => piece.text);
 
-  // The progress bar shows while the program computes, or the voltages of a
-  // long run are worked out, and stays, full, to the end of the run.
-  function withBar(state) {
-    const { panel } = state;
-    const shown = state.bar.shown || (state.phase === 'computing' && state.noticed)
-      || Boolean(panel && panel.sampling === 'working' && panel.big);
-    return shown === state.bar.shown ? state : { ...state, bar: { ...state.bar, shown } };
-  }
-
-  // The discharges the progress bar measures against.
-  function progressOf(state) {
-    const { panel } = state;
-    if (panel && panel.sampling === 'working') return panel.answer.count;
-    if (!panel) return state.bar.of;
-    return panel.formula === null ? panel.limit : Math.min(panel.formula, panel.limit);
-  }
-
-  // A screen reader hears the progress every ten seconds at most.
+  // The discharges the progress bar measures against: the formula's count,
+  // within what the program counts to.
   function progress(state, { done, now }) {
-    const of = progressOf(state);
+    const { values, limit } = state.panel;
+    const estimate = formula.count(values);
+    const of = estimate === null ? limit : Math.max(1, Math.min(estimate, limit));
     const value = Math.min(done, of);
+    // A screen reader hears it every ten seconds at most.
     const due = state.bar.saidAt !== 0 && now - state.bar.saidAt >= 10000;
     const said = due ? String(Math.floor((100 * value) / of)) : state.bar.said;
     const saidAt = state.bar.saidAt === 0 || due ? now : state.bar.saidAt;
-    return { ...state, bar: { ...state.bar, done: value, of, said, saidAt } };
+    return { ...state, bar: { done: value, of, said, saidAt } };
   }
 
-  // The program's answer, where it has one: the panel's run gets it, the log
-  // a line, and the voltages are worked out once it waits or has ended.
-  function answered(state, { kind, count }) {
-    const panel = { ...state.panel, answer: { kind, count }, big: count >= bigRun };
-    return { ...state, panel, log: [...state.log, { values: panel.values, answer: panel.answer }],
-      bar: { ...state.bar, done: state.bar.of } };
+  // The run's answer, and a line in the log: the values read, or where one
+  // could not be read, what was typed and what the program said of it.
+  function answered(state, answer, values = state.panel && state.panel.values) {
+    const entry = { values, typed: typed(state), answer };
+    if (answer.kind === 'unknown') return { ...state, log: [...state.log, entry] };
+    return { ...state, panel: { ...state.panel, answer, date: answer.now }, log: [...state.log, entry] };
   }
-  const sample = (state) => (state.panel && state.panel.answer && state.panel.sampling === 'no'
-    ? { ...state, panel: { ...state.panel, sampling: 'working' } } : state);
-  const stopSampling = (state) => (state.panel && state.panel.sampling === 'working'
-    ? { ...state, panel: { ...state.panel, sampling: 'stopped' } } : state);
 
   const ended = (state, phase, changes = {}) => ({ ...state, phase, noticed: false, inputEnded: false,
     closingKey: false, waiting: [], ...changes });
@@ -104,11 +91,11 @@ const pageState = ((lesson) => {
       case 'inputEnded':
         return { ...state, inputEnded: true };
       case 'awaitingKey':
-        return sample({ ...state, closingKey: true });
+        return { ...state, closingKey: true };
       case 'sent': {
         const lines = event.lines.map((line) => line.text.replace(/\n$/, '')).filter((line) => line.trim() !== '');
         return { ...state, waiting: [...state.waiting, ...event.lines], history: [...state.history, ...lines],
-          recalled: null };
+          recalled: null, prefill: '' };
       }
       case 'taken': {
         const [line, ...rest] = state.waiting;
@@ -117,13 +104,18 @@ const pageState = ((lesson) => {
       }
       case 'values': {
         const { c1, c2, v1, vend, limit } = event;
-        const values = [c1, c2, v1, vend];
-        return { ...state, panel: { values, limit, formula: lesson.formulaCount(values), sampling: 'no' } };
+        return { ...state, panel: { values: [c1, c2, v1, vend], limit } };
       }
-      case 'answer':
-        return answered(state, event);
+      case 'progress':
+        return progress(state, event);
+      case 'answer': {
+        const { kind, count, samples, proof, now } = event;
+        return answered(state, { kind, count, samples, proof, now });
+      }
+      case 'unread':
+        return answered(state, { kind: 'unknown', text: event.text }, null);
       case 'exit':
-        return sample(ended(state, 'ended'));
+        return ended(state, 'ended');
       case 'interrupt':
         return ended(state, 'stopped', { console: [...state.console, { text: '^C', typed: true, heard: true }] });
       case 'failure':
@@ -141,59 +133,59 @@ const pageState = ((lesson) => {
         return { ...state, form: event.form };
       case 'recalled':
         return { ...state, recalled: event.recalled };
-      case 'shared':
-        return { ...state, share: event.copied ? { copied: true } : { address: event.address } };
-      case 'progress':
-        return withBar(progress(state, event));
-      case 'samples':
-        if (!(state.panel && state.panel.sampling === 'working')) return state;
-        return { ...state, panel: { ...state.panel, samples: event.samples, sampling: 'done' },
-          bar: { ...state.bar, done: state.bar.of } };
-      case 'samplerFailed':
-        if (!(state.panel && state.panel.sampling === 'working')) return state;
-        return { ...state, panel: { ...state.panel, sampling: 'failed' } };
-      case 'interrupt':
-        if (!running(state)) return stopSampling(state);
-        return stopSampling(whileRunning(state, event));
+      case 'logAxis':
+        return { ...state, logV: !state.logV };
+      case 'said':
+        return { ...state, said: event.said };
       case 'restart':
         if (state.phase === 'failed') return state;
-        return { ...initial, form: state.form, run: state.run + 1, newVersion: state.newVersion,
-          history: state.history, log: state.log };
+        return { ...initial, form: state.form, run: state.run + 1, newVersion: state.newVersion, history: state.history,
+          log: state.log, logV: state.logV, prefill: event.prefill || '' };
       default:
-        return running(state) ? withBar(whileRunning(state, event)) : state;
+        return running(state) ? whileRunning(state, event) : state;
     }
   }
 
-  // What the page shows: whether the program runs (Ctrl-C stops it), whether
-  // "Avbryt" is shown (while the program runs or the voltages are being
-  // worked out, and it stops both), whether the line is shown (keys go to
-  // it) and whether it waits for input, whether the program waits for its
-  // closing key (any key ends it), the lines waiting to be read, whether to
-  // say that the program computes, the closing notice ('ended', 'stopped' or
-  // ''), whether the restart button is shown, the alert where the program
-  // cannot start (its cause, and whether to offer the page in a new tab),
-  // whether a new version is ready, and the prompt that describes the line.
+  // What the console shows: whether the program runs (Ctrl-C stops it),
+  // whether "Avbryt" is shown (while it runs, until it has answered), whether
+  // the line is shown (keys go to it) and whether it waits for input, whether
+  // the program computes (Escape stops it) and whether to say so, whether it
+  // waits for its closing key (any key ends it), whether nothing has been
+  // typed in this run yet, the lines waiting to be read, the closing notice
+  // ('ended', 'stopped' or ''), whether the restart button is shown, the alert
+  // where the program cannot start (its cause, and whether to offer the page
+  // in a new tab), whether a new version is ready, the prompt that describes
+  // the line, and the progress bar, where a long count shows it.
   function view(state) {
     const isRunning = running(state);
     const failed = state.phase === 'failed';
     const output = state.console.filter((piece) => !piece.typed);
     const last = output.length === 0 ? '' : output[output.length - 1].text;
+    const computing = state.phase === 'computing' && state.noticed;
     return {
       running: isRunning,
-      stop: isRunning || Boolean(state.panel && state.panel.sampling === 'working'),
+      stop: isRunning && !state.closingKey,
       line: isRunning && !state.inputEnded && !state.closingKey,
       lineWaits: state.phase === 'reading' && !state.closingKey,
+      busy: state.phase === 'computing' && !state.closingKey,
       keyWaits: isRunning && state.closingKey,
+      fresh: isRunning && state.waiting.length === 0 && typed(state).length === 0 && !state.inputEnded,
       waitingLines: state.waiting,
-      computing: state.phase === 'computing' && state.noticed,
+      computing,
       closing: { ended: 'ended', stopped: 'stopped' }[state.phase] || '',
       restart: state.phase === 'ended' || state.phase === 'stopped',
       alert: failed ? state.cause : '',
       newTab: failed && state.inFrame && state.cause !== 'browser',
       newVersion: state.newVersion,
       prompt: last.slice(last.lastIndexOf('\n') + 1).trim(),
+      bar: computing && state.panel && !state.panel.answer ? state.bar : null,
     };
   }
+
+  // What a run of the log offers to type again: its lines as typed, on one line.
+  const retyped = (entry) => entry.typed.map((line) => line.trim()).filter(Boolean).join(' ');
+  // What "Start på nytt" offers: the last run's.
+  const lastValues = (state) => (state.log.length === 0 ? '' : retyped(state.log[state.log.length - 1]));
 
   // Which timers run: the one that says the program computes, and the one
   // that gives up on a program that does not start.
@@ -202,24 +194,20 @@ const pageState = ((lesson) => {
     start: state.phase === 'starting',
   });
 
-  // Which workers run: the program's, for run number `run`, and the one that
-  // works the voltages out.
-  const workers = (state) => ({
-    program: running(state) ? state.run : 0,
-    sampler: Boolean(state.panel && state.panel.sampling === 'working'),
-  });
+  // Which worker runs: the program's, for run number `run`, or none.
+  const worker = (state) => (running(state) ? state.run : 0);
 
   // Why the program could not start, as far as the page can tell: the
   // browser lacks a worker or WebAssembly ('browser'), the page sits in a
   // sandboxed frame, whose origin is opaque ('sandbox'), or else a policy of
   // the site stopped it ('policy').
-  function failureCause({ worker, webAssembly, inFrame, opaqueOrigin, file }) {
-    if (!worker || !webAssembly) return 'browser';
+  function failureCause({ worker: workers, webAssembly, inFrame, opaqueOrigin, file }) {
+    if (!workers || !webAssembly) return 'browser';
     if (inFrame && opaqueOrigin && !file) return 'sandbox';
     return 'policy';
   }
 
-  return { initial, next, view, timers, workers, failureCause };
-})(typeof lesson === 'undefined' ? require('./lesson.js').lesson : lesson);
+  return { initial, next, view, retyped, lastValues, timers, worker, failureCause };
+})(typeof formula === 'undefined' ? require('./formula.js').formula : formula);
 
 if (typeof module !== 'undefined') module.exports = { pageState };

@@ -1,51 +1,57 @@
 // Draws the page's part beside the console, for a lesson, from the page's
-// state: the run's discharges as a sentence, a chart and a table, the
-// formula beside the count, the progress of a long run and the log of this
-// visit's runs. lesson.js says what to show; this only puts it on the page.
-// Its buttons hand what they ask for to the page: `again` with a run's
-// values, `share` with the address of the run shown.
+// state: the run's discharges as sentences, a chart and a table, the heading
+// of a printed worksheet, and the log of this visit's runs. lesson.js and
+// chart.js say what to show; this only puts it on the page. Its buttons hand
+// what they ask for to the page's `handlers`.
 'use strict';
 
 const panel = (() => {
   const element = (id) => document.getElementById(id);
   const svgNamespace = 'http://www.w3.org/2000/svg';
   const { fill } = language;
-  const handlers = { again: () => {}, share: () => {} };
-  let shownRun = null;  // the run drawn last, so that an unchanged one is not drawn again
-  let shownLog = null;
+  const handlers = { again: () => {}, mend: () => {}, share: () => {}, download: () => {}, copy: () => {},
+    logAxis: () => {} };
+  let shown = {};  // what was drawn last, so that what has not changed is not drawn again
   let texts = null;
 
-  const answerText = ({ kind, count }) => ({ fell: String(count), never: texts.never, over: `over ${count}` })[kind];
-
-  function svg(name, attributes) {
+  function svg(name, attributes, text = '') {
     const node = document.createElementNS(svgNamespace, name);
     for (const [key, value] of Object.entries(attributes)) node.setAttribute(key, value);
+    node.textContent = text;
     return node;
   }
 
-  function drawChart(run) {
-    const shape = lesson.chart(run);
+  function drawChart(run, logV) {
+    const shape = chart.geometry(run, { logV });
     element('diagram').hidden = !shape;
     if (!shape) return;
-    const axes = [shape.logV && texts.voltageAxis, shape.logN && texts.nAxis].filter(Boolean).join(texts.and);
-    element('kurve-tekst').textContent = fill(texts.chart, { scales: axes ? fill(texts.logScales, { axes }) : '' });
-    const label = (x, y, text, anchor) => {
-      const node = svg('text', { x, y, 'text-anchor': anchor, class: 'akse' });
-      node.textContent = text;
-      return node;
-    };
+    const button = element('logakse');
+    button.hidden = !shape.canLog;
+    button.setAttribute('aria-pressed', String(shape.log));
+    element('kurve-tekst').textContent = fill(texts.chart, { vend: shape.vend ? shape.vend.label : lesson.number(run.values[3]) })
+      + (shape.below ? fill(texts.chartBelow, { n: lesson.grouped(shape.below.n) }) : '')
+      + (shape.logN ? texts.chartLogN : '') + (shape.log ? texts.chartLogV : '');
+    const label = (x, y, text, anchor, name = 'akse') => svg('text', { x, y, 'text-anchor': anchor, class: name }, text);
     element('kurve').replaceChildren(
+      ...shape.vTicks.map(({ y }) => svg('path', { d: `M-4,${y}H320`, class: 'gitter' })),
+      ...shape.vTicks.map(({ y, label: text }) => label(-8, y + 4, text, 'end')),
+      ...shape.nTicks.map(({ x, label: text }, i, all) => label(x, 198, text, i === all.length - 1 ? 'end' : 'middle')),
+      label(-8, -8, 'V', 'end'), label(320, 214, 'n', 'end'),
       svg('path', { d: 'M0,0V180H320', class: 'ramme' }),
-      ...(shape.vendY === null ? [] : [svg('path', { d: `M0,${shape.vendY}H320`, class: 'slutt' })]),
+      ...(shape.vend ? [svg('path', { d: `M0,${shape.vend.y}H320`, class: 'slutt' }),
+        label(4, shape.vend.y - 5, `${texts.finalVoltage} ${shape.vend.label} V`, 'start')] : []),
       svg('path', { d: shape.path, class: 'spenning' }),
-      label(0, -5, `${shape.axis.high} V`, 'start'), label(0, 196, `${shape.axis.low} V`, 'start'),
-      label(320, 196, `n = ${shape.axis.lastN}`, 'end'));
+      ...(shape.below ? [svg('circle', { cx: shape.below.x, cy: shape.below.y, r: 4, class: 'under' }),
+        label(shape.below.x - 8, Math.min(shape.below.y + 16, 176), `n = ${lesson.grouped(shape.below.n)}`, 'end')] : []));
   }
 
   function drawTable(run) {
-    element('tabell').tBodies[0].replaceChildren(...lesson.rows(run).map((cells) => {
+    const rows = lesson.rows(run);
+    const columns = rows.find(Boolean).length;
+    for (const cell of document.querySelectorAll('#tabell .energi')) cell.hidden = columns < 6;
+    element('tabell').tBodies[0].replaceChildren(...rows.map((cells) => {
       const row = document.createElement('tr');
-      for (const text of cells || ['...', '', '', '']) {
+      for (const text of cells || ['...', ...Array(columns - 1).fill('')]) {
         const cell = document.createElement(row.childElementCount === 0 ? 'th' : 'td');
         if (row.childElementCount === 0) cell.scope = 'row';
         cell.textContent = text;
@@ -55,96 +61,73 @@ const panel = (() => {
     }));
   }
 
-  // The sentences: the factor, the formula beside the count, and where they
-  // part, or why the program stops counting, or why the voltage never falls.
-  function sentences(run) {
-    const { values, answer, formula, limit } = run;
-    element('faktor').textContent = fill(texts.factor, { r: lesson.number(lesson.ratio(values[0], values[1])) });
-    element('formel').textContent = formula === null ? texts.formulaNever
-      : fill(texts.formula, { nf: formula, np: answerText(answer) });
-    let why = '';
-    if (answer.kind === 'over') why = fill(texts.over, { limit });
-    const reason = answer.kind === 'never' && lesson.never(run);
-    if (reason && (reason.why !== 'stays' || run.samples)) {
-      why = fill(texts[reason.why], { v: lesson.number(reason.v), n: reason.n });
-    }
-    const part = run.samples && lesson.parting(run, formula);
-    if (part && part.program !== null) {
-      why = fill(texts.parting, { n: part.n, vp: lesson.number(part.program), vf: lesson.number(part.formula) });
-    }
-    element('forklaring').textContent = why;
-  }
-
-  function drawRun(run) {
+  function drawRun(run, logV) {
     const section = element('utladninger');
     section.hidden = !run || !run.answer;
     if (section.hidden) return;
-    sentences(run);
-    const ready = Boolean(run.samples);
-    element('diagram').hidden = !ready;
-    element('tabell').parentElement.hidden = !ready;
-    if (ready) {
-      drawChart(run);
-      drawTable(run);
-    }
-    element('utregning').textContent = { working: run.big ? texts.sampling : '', stopped: texts.samplingStopped }[
-      run.sampling] || '';
+    element('ark').textContent = lesson.worksheet(run, texts);
+    element('forklaring').replaceChildren(...lesson.explain(run, texts).map((sentence) => {
+      const paragraph = document.createElement('p');
+      paragraph.textContent = sentence;
+      return paragraph;
+    }));
+    drawChart(run, logV);
+    drawTable(run);
   }
 
   function drawLog(log) {
     element('logg').hidden = log.length === 0;
-    element('kjoringer').replaceChildren(...log.map(({ values, answer }) => {
+    element('kjoringer').replaceChildren(...log.map((entry) => {
       const item = document.createElement('li');
-      const shown = values.map(lesson.number).join(', ');
-      const again = document.createElement('button');
-      again.type = 'button';
-      again.textContent = texts.again;
-      again.setAttribute('aria-label', fill(texts.againLabel, { values: shown }));
-      again.addEventListener('click', () => handlers.again(values));
-      item.append(`${shown}: ${answerText(answer)} `, again);
+      const values = entry.values ? entry.values.map(lesson.number).join(', ') : pageState.retyped(entry);
+      const button = document.createElement('button');
+      button.type = 'button';
+      const [name, label, handler] = entry.values ? [texts.again, texts.againLabel, handlers.again]
+        : [texts.mend, texts.mendLabel, handlers.mend];
+      button.textContent = name;
+      button.setAttribute('aria-label', fill(label, { values }));
+      button.addEventListener('click', () => handler(entry));
+      const answer = entry.answer.kind === 'unknown' ? entry.answer.text : lesson.answerText(entry.answer, texts);
+      item.append(`${values}: ${answer} `, button);
       return item;
     }).reverse());
   }
 
-  function drawShare(share) {
-    const said = element('delt');
-    if (!share) {
-      said.textContent = '';
-    } else if (share.copied) {
-      said.textContent = texts.shared;
-    } else if (!said.querySelector('input')) {
-      // No clipboard here (a frame, a file): the address to copy by hand.
-      const field = document.createElement('input');
+  // What the panel's buttons did: a link or the table copied, or, where
+  // there is no clipboard (a frame, a file), the text to copy by hand.
+  function drawSaid(said) {
+    const status = element('delt');
+    if (!said) {
+      status.replaceChildren();
+    } else if (said === 'shared' || said === 'copied') {
+      status.textContent = texts[said];
+    } else {
+      const field = document.createElement(said.address ? 'input' : 'textarea');
       field.readOnly = true;
-      field.value = share.address;
-      field.setAttribute('aria-label', texts.shareHere);
-      said.replaceChildren(`${texts.shareHere} `, field);
+      field.value = said.address || said.table;
+      const label = said.address ? texts.shareHere : `${texts.copy}:`;
+      field.setAttribute('aria-label', label);
+      status.replaceChildren(`${label} `, field);
       field.select();
     }
   }
 
-  // The discharges done against how many there will be; a screen reader
-  // hears it as often as the state says.
-  function drawBar(bar) {
-    const progress = element('fremdrift');
-    progress.hidden = !bar.shown;
-    progress.max = bar.of;
-    progress.value = bar.done;
-    element('fremdrift-sagt').textContent = bar.said === '' ? '' : fill(texts.progressSaid, { p: bar.said });
-  }
-
   function draw(state, words) {
-    const newWords = words !== texts;
+    const changed = (name, value) => words !== texts || shown[name] !== value;
+    const fresh = { run: changed('run', state.panel) || changed('logV', state.logV), log: changed('log', state.log),
+      said: changed('said', state.said) };
     texts = words;
-    if (newWords || state.panel !== shownRun) drawRun(state.panel);
-    if (newWords || state.log !== shownLog) drawLog(state.log);
-    shownRun = state.panel;
-    shownLog = state.log;
-    drawShare(state.share);
-    drawBar(state.bar);
+    if (fresh.run) drawRun(state.panel, state.logV);
+    if (fresh.log) drawLog(state.log);
+    if (fresh.said) drawSaid(state.said);
+    shown = { run: state.panel, logV: state.logV, log: state.log, said: state.said };
   }
 
-  element('del').addEventListener('click', () => handlers.share(shownRun.values));
+  element('del').addEventListener('click', () => handlers.share(shown.run));
+  element('last-ned').addEventListener('click', () => handlers.download(shown.run));
+  element('kopier').addEventListener('click', () => handlers.copy(shown.run));
+  element('skriv-ut').addEventListener('click', () => window.print());
+  element('logakse').addEventListener('click', () => handlers.logAxis());
 
   return { draw, handlers };
 })();

@@ -1,16 +1,17 @@
 // Starts the program in a worker: in the single file a worker made from the
 // program inlined in the page, on a web server the worker.js of the page's
-// own build. One function starts every worker the page needs, with its one
-// retry, and says why where none can start.
+// own build; with its one retry, and saying why where it cannot start.
 'use strict';
 
 const workerClient = (() => {
   let inlinedUrl = null;
 
+  // In the single file the worker's script is put together from the scripts
+  // marked for it, which the page runs too, and the program.
   function scriptUrl() {
-    const inlined = document.getElementById('program');
-    if (!inlined) return `${document.querySelector('meta[name="build"]').content}/worker.js`;
-    if (!inlinedUrl) inlinedUrl = URL.createObjectURL(new Blob([inlined.textContent], { type: 'text/javascript' }));
+    const inlined = [...document.querySelectorAll('script[data-worker]')].map((script) => script.textContent);
+    if (inlined.length === 0) return `${document.querySelector('meta[name="build"]').content}/worker.js`;
+    if (!inlinedUrl) inlinedUrl = URL.createObjectURL(new Blob([inlined.join('\n')], { type: 'text/javascript' }));
     return inlinedUrl;
   }
 
@@ -32,30 +33,33 @@ const workerClient = (() => {
     return { cause, inFrame };
   }
 
-  // A worker of the program, named `name` ('' for the dialogue), that hands
-  // each message to onMessage. One that cannot load, before it has said
-  // anything, is started once more: a service worker that takes over the
-  // page just then can break the loading, where a policy that stops it fails
-  // again. Then, or where it fails later, onFailure() hears why. Returns
-  // { post(message), stop() }; a stopped worker is heard no more.
-  function start(name, onMessage, onFailure) {
+  // A worker of the program that hands each message to onMessage. One that
+  // cannot load, before it has said anything, is started once more, and is
+  // sent again what was sent to the first: a service worker that takes over
+  // the page just then can break the loading, where a policy that stops it
+  // fails again. Then, or where it fails later, onFailure() hears why.
+  // Returns { post(message), stop() }; a stopped worker is heard no more.
+  function start(onMessage, onFailure) {
     let worker = null;
     let stopped = false;
+    let heard = false;
+    const early = [];  // what was sent before the worker said anything
     const fail = () => {
       if (worker) worker.terminate();
       stopped = true;
       onFailure(failureCause());
     };
     const launch = (triesLeft) => {
-      let heard = false;
       try {
-        worker = new Worker(scriptUrl(), { name });
+        worker = new Worker(scriptUrl());
       } catch (error) {
         queueMicrotask(fail);  // once the caller has its handle
         return;
       }
+      for (const message of early) worker.postMessage(message);
       worker.onmessage = ({ data }) => {
         heard = true;
+        early.length = 0;
         if (stopped) return;
         if (data.type === 'failed') fail();
         else onMessage(data);
@@ -73,7 +77,11 @@ const workerClient = (() => {
     };
     launch(1);
     return {
-      post: (message) => { if (!stopped) worker.postMessage(message); },
+      post: (message) => {
+        if (stopped) return;
+        if (!heard) early.push(message);
+        if (worker) worker.postMessage(message);
+      },
       stop: () => {
         stopped = true;
         if (worker) worker.terminate();

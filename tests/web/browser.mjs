@@ -232,20 +232,38 @@ export class Run {
   }
 }
 
-// A transcript typed into the run, and the whole console it must give.
-export async function runTranscript(run, name) {
+// The closing notice of the page, in each written form.
+const ended = { nb: 'Programmet er avsluttet.', nn: 'Programmet er avslutta.' };
+
+// A transcript typed into the run, as a terminal hands it over: a line at a
+// time as the program asks for it, and at its closing wait the next
+// character alone, as a user presses one key; nothing after the end, where
+// the focus is on "Start på nytt". The console must give the whole output
+// of the transcript, in the written form `form` (nynorsk's transcripts lie
+// in nynorsk/).
+export async function runTranscript(run, name, form = 'nb') {
   const input = fs.readFileSync(path.join(transcriptsDir, `${name}.in`), 'latin1');
-  const expected = fs.readFileSync(path.join(transcriptsDir, `${name}.out`), 'utf8');
+  const expected = fs.readFileSync(path.join(transcriptsDir, form === 'nn' ? 'nynorsk' : '', `${name}.out`), 'utf8');
   // A byte that is not UTF-8 cannot be typed; the transcripts hold none.
-  await run.type(Buffer.from(input, 'latin1').toString('utf8'));
-  if (!input.endsWith('\n') && input !== '' && !(await run.ended())) await run.ctrl('d');
+  let rest = Buffer.from(input, 'latin1').toString('utf8');
+  // Until the program has taken what was typed, and asks for more or has ended.
+  const asked = () => run.until(() => document.getElementById('avsluttet').textContent !== ''
+    || (document.getElementById('venter').childElementCount === 0
+      && ['leser', 'tast'].some((name) => document.getElementById('konsoll').classList.contains(name))));
+  while (rest !== '' && (await asked(), !(await run.ended()))) {
+    const key = await run.evaluate(inPage.waitsForKey);
+    const piece = key ? rest[0] : rest.match(/[^\n]*\n?/)[0];
+    await run.type(piece);
+    rest = rest.slice(piece.length);
+    if (key) break;
+  }
+  // The input ends: Ctrl-D hands over a line without a line feed, and ends
+  // the input on an empty one.
+  if (rest === '' && !input.endsWith('\n') && input !== '' && !(await run.ended())) await run.ctrl('d');
   if (!(await run.ended())) await run.ctrl('d');
-  await run.awaitText('avsluttet', 'Programmet er avsluttet.');
-  // The panel's voltages are worked out after the end: until Avbryt goes.
-  await run.until(() => document.getElementById('avbryt').hidden);
+  await run.awaitText('avsluttet', ended[form]);
   const output = await run.output();
   if (output !== expected) throw new Error(`output ${JSON.stringify(output)}, expected ${JSON.stringify(expected)}`);
-  // Keys typed after the program ended go nowhere.
   const shown = await run.shownTyped();
   if (!run.typed.startsWith(shown)) throw new Error(`shows ${JSON.stringify(shown)} as typed`);
 }

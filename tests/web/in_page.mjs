@@ -92,6 +92,41 @@ export const inPage = {
     const line = document.getElementById('linje');
     return line.scrollWidth <= line.clientWidth && line.scrollHeight <= line.clientHeight + 1;
   },
+  // The line's text, and where its selection starts and ends.
+  lineSelection: () => {
+    const line = document.getElementById('linje');
+    return `${line.value}|${line.selectionStart}|${line.selectionEnd}`;
+  },
+  // Notes in window.tableWithAnswer whether the panel's table stands when
+  // the answer shows in the console.
+  watchAnswer: () => {
+    const konsoll = document.getElementById('konsoll');
+    new MutationObserver((records, observer) => {
+      if (!records.some((r) => [...r.addedNodes].some((node) => node.textContent.includes('Antall ganger')))) return;
+      window.tableWithAnswer = inPageTable();
+      observer.disconnect();
+    }).observe(konsoll, { childList: true });
+    const inPageTable = () => !document.getElementById('utladninger').hidden
+      && document.querySelectorAll('#tabell tbody tr').length > 0;
+  },
+  // Downloads the page starts, kept rather than saved: the file's name and its bytes.
+  catchDownloads: () => {
+    window.downloads = [];
+    HTMLAnchorElement.prototype.click = function keep() { window.downloads.push([this.download, this.href]); };
+  },
+  download: async () => {
+    const [name, href] = window.downloads[window.downloads.length - 1];
+    return [name, [...new Uint8Array(await (await fetch(href)).arrayBuffer())]];
+  },
+  // What a printed page shows: the worksheet's heading, and which of the
+  // console, the chart, the table and the buttons.
+  printed: () => {
+    const visible = (element) => element.getClientRects().length > 0;
+    return {
+      heading: visible(document.getElementById('ark')) ? document.getElementById('ark').textContent : null,
+      shown: ['terminal', 'diagram', 'tabell', 'del', 'igjen'].filter((id) => visible(document.getElementById(id))),
+    };
+  },
   // Events as a phone's or a tablet's keyboard sends them.
   dispatch: (event) => {
     const line = document.getElementById('linje');

@@ -13,6 +13,8 @@ const { pageState } = require(path.join(source, 'page_state.js'));
 const { language } = require(path.join(source, 'language.js'));
 const { words } = require(path.join(source, 'words.js'));
 const { lesson } = require(path.join(source, 'lesson.js'));
+const { chart } = require(path.join(source, 'chart.js'));
+const { formula } = require(path.join(source, 'formula.js'));
 const { protocol } = require(path.join(source, 'protocol.js'));
 
 // The line "4.7" with the cursor at its end, focused, while the program runs.
@@ -76,7 +78,10 @@ const lineCases = [
   ['so does Escape, as a line end', key('Escape'), closing(), { act: 'key', text: '\n' }],
   ['so does a tap in the console', { type: 'click' }, closing(), { act: 'key', text: '\n' }],
   ['a tap while the program reads a value only focuses the line', { type: 'click' }, line(), byDefault],
-  ['Ctrl-C still stops the program', key('c', { ctrlKey: true }), closing(), { act: 'interrupt' }],
+  ['after the answer, Ctrl-C ends the closing wait as any key', key('c', { ctrlKey: true }), closing(),
+    { act: 'key', text: '\n' }],
+  ['Escape stops a program that computes', key('Escape'), line({ busy: true }), { act: 'interrupt' }],
+  ['but not one that waits for a value', key('Escape'), line(), byDefault],
   ['Ctrl-D still ends the input', key('d', { ctrlKey: true }), closing(), { act: 'end' }],
   ['Tab still moves the focus', key('Tab'), closing(), byDefault],
   ['a paste is no key', { type: 'paste', data: 'x' }, closing(), byDefault],
@@ -100,29 +105,30 @@ const waiting = (value) => ({ type: 'waiting', waiting: value });
 const sent = (...lines) => ({ type: 'sent', lines: lines.map((text) => ({ text, heard: true })) });
 const lines = (...texts) => texts.map((text) => ({ text, heard: true }));
 const values = protocol.values(1e-6, 1e-6, 10, 1, 2147483647);
-const answer = protocol.answer('fell', 4);
+const samples = [[1, 5], [2, 2.5], [3, 1.25], [4, 0.625]];
+const answer = protocol.answer('fell', 4, samples, '');
 const progress = (done, now) => ({ ...protocol.progress(done), now });
-const sampling = (state) => state.panel.sampling;
 
-// The state after the events, and what its view, or the state itself, holds.
+// The state after the events, and what its view holds.
 const stateCases = [
   ['at the start nothing is said, the line is there and Avbryt too', run(), { line: true, lineWaits: false,
-    computing: false, closing: '', restart: false, alert: '', running: true, keyWaits: false, stop: true }],
+    computing: false, closing: '', restart: false, alert: '', running: true, keyWaits: false, stop: true, fresh: true }],
   ['reading: the line waits', run('output', waiting(true)), { line: true, lineWaits: true, computing: false }],
-  ['computing, not yet long', run('output', waiting(true), waiting(false)), { lineWaits: false, computing: false }],
+  ['computing, not yet long', run('output', waiting(true), waiting(false)), { lineWaits: false, computing: false,
+    busy: true }],
   ['computing long enough is said', run('output', 'notice'), { computing: true }],
-  ['reading again takes the notice away', run('output', 'notice', waiting(true)), { computing: false }],
+  ['reading again takes the notice away', run('output', 'notice', waiting(true)), { computing: false, busy: false }],
   ['a notice that comes late while reading says nothing', run(waiting(true), 'notice'), { computing: false }],
   ['the notice needs the computing phase', run('notice'), { computing: false }],
   ['ended', run('output', 'exit'), { running: false, line: false, closing: 'ended', restart: true }],
   ['stopped', run('output', 'notice', 'interrupt'), { running: false, line: false, computing: false,
     closing: 'stopped', restart: true }],
-  ['the closing key: no line, any key ends it', run('output', 'awaitingKey', waiting(true)),
-    { running: true, line: false, lineWaits: false, keyWaits: true }],
+  ['the closing key after the answer: no line, no Avbryt, any key ends it', run('output', 'awaitingKey',
+    waiting(true)), { running: true, line: false, lineWaits: false, keyWaits: true, stop: false, busy: false }],
   ['lines sent ahead wait beneath the line, oldest first', run('output', sent('1e-6\n', '1e-6\n'), sent('10\n')),
-    { waitingLines: lines('1e-6\n', '1e-6\n', '10\n') }],
+    { waitingLines: lines('1e-6\n', '1e-6\n', '10\n'), fresh: false }],
   ['the program takes the oldest', run(sent('1\n', '2\n'), 'taken'), { waitingLines: lines('2\n') }],
-  ['the lines go with the run', run(sent('1\n'), 'exit', 'restart'), { waitingLines: [] }],
+  ['the lines go with the run', run(sent('1\n'), 'exit', 'restart'), { waitingLines: [], fresh: true }],
   ['the prompt the program wrote last describes the line', run('output', sent('1\n'), 'taken',
     { type: 'output', text: 'Kapasitans kondensator 2 [F]: ' }), { prompt: 'Kapasitans kondensator 2 [F]:' }],
   ['a new version is said, through the end and a new start', run('newVersion', 'exit', 'restart'),
@@ -138,10 +144,11 @@ const stateCases = [
   ['starting again after the end', run('exit', 'restart'), { running: true, line: true, closing: '' }],
   ['no restart after a failure', run('failure', 'restart'), { running: false }],
   ['an exit after the stop changes nothing', run('interrupt', 'exit'), { closing: 'stopped' }],
-  ['Avbryt stays while the voltages are worked out after the end', run(values, answer, 'exit'),
-    { running: false, stop: true, restart: true }],
-  ['and goes when they are', run(values, answer, 'exit', protocol.samples([[1, 5]])), { stop: false }],
-  ['or when they are stopped', run(values, answer, 'exit', 'interrupt'), { stop: false }],
+  ['the bar measures a long count against the formula\'s', run(values, 'output', 'notice', progress(2, 1000)),
+    { bar: { done: 2, of: 4, saidAt: 1000, said: '' } }],
+  ['and goes with the answer', run(values, 'output', 'notice', progress(2, 1000), answer, 'awaitingKey'),
+    { bar: null }],
+  ['and with a stop', run(values, 'output', 'notice', progress(2, 1000), 'interrupt'), { bar: null }],
 ];
 
 // What the state holds, beyond the view.
@@ -155,30 +162,30 @@ const heldCases = [
   ['through a new start, and a line sent forgets the recalled one',
     run(sent('1\n'), 'exit', 'restart', { type: 'recalled', recalled: 0 }, sent('2\n')),
     (state) => [state.history, state.recalled], [['1', '2'], null]],
-  ['the values give the formula\'s count and the limit', run(values).panel,
-    { values: [1e-6, 1e-6, 10, 1], limit: 2147483647, formula: 4, sampling: 'no' }],
-  ['the answer goes to the log', run(values, answer).log, [{ values: [1e-6, 1e-6, 10, 1], answer: { kind: 'fell',
-    count: 4 } }]],
-  ['and the log and the written form through a new start', run({ type: 'form', form: 'nn' }, values, answer, 'exit',
-    'restart'), (state) => [state.log.length, state.form, state.panel], [1, 'nn', null]],
-  ['the voltages are worked out once the program waits for its key', run(values, answer, 'awaitingKey'), sampling,
-    'working'],
-  ['not before', run(values, answer), sampling, 'no'],
-  ['a sampler that fails leaves the table out', run(values, answer, 'exit', { type: 'samplerFailed' }), sampling,
-    'failed'],
-  ['voltages of a run that was stopped are not taken', run(values, answer, 'exit', 'interrupt',
-    protocol.samples([[1, 5]])), (state) => state.panel.samples, undefined],
-  ['the bar measures the count against the formula\'s', run(values, progress(2, 1000)).bar,
-    { shown: false, done: 2, of: 4, saidAt: 1000, said: '' }],
-  ['a screen reader hears it after ten seconds, not before', run(values, progress(1, 1000), progress(2, 10999),
-    progress(3, 11000)).bar, { shown: false, done: 3, of: 4, saidAt: 11000, said: '75' }],
-  ['it shows once computing is said, and stays to the end', run(values, 'output', 'notice', 'exit').bar.shown, true],
+  ['the values and the answer, with its voltages and its time, for the panel', run(values, { ...answer, now: 7 }).panel,
+    { values: [1e-6, 1e-6, 10, 1], limit: 2147483647, answer: { kind: 'fell', count: 4, samples, proof: '', now: 7 },
+      date: 7 }],
+  ['the answer goes to the log with what was typed', run(sent('1e-6 1e-6 10 1\n'), 'taken', values, answer).log,
+    [{ values: [1e-6, 1e-6, 10, 1], typed: ['1e-6 1e-6 10 1\n'], answer: { kind: 'fell', count: 4, samples, proof: '',
+      now: undefined } }]],
+  ['so does a value that could not be read, with what the program said of it', run(sent('1,5\n'), 'taken',
+    protocol.unread('ukjent (kapasitans kondensator 1 har desimalkomma; bruk punktum)')).log.map((entry) =>
+    [entry.values, entry.typed, entry.answer]), [[null, ['1,5\n'], { kind: 'unknown',
+    text: 'ukjent (kapasitans kondensator 1 har desimalkomma; bruk punktum)' }]]],
+  ['Start på nytt offers the last run\'s lines, on one line', run(sent('1,5 1e-6\n', '\n', '10 1\n'), 'taken', 'taken',
+    'taken', protocol.unread('ukjent'), 'exit'), pageState.lastValues, '1,5 1e-6 10 1'],
+  ['a new start with it holds it for the line', run(sent('1\n'), 'taken', values, answer, 'exit',
+    { type: 'restart', prefill: '1' }).prefill, '1'],
+  ['and the log, the form and the chart\'s axis go through a new start', run({ type: 'form', form: 'nn' },
+    { type: 'logAxis' }, values, answer, 'exit', 'restart'), (state) => [state.log.length, state.form, state.logV,
+    state.panel], [1, 'nn', true, null]],
+  ['a screen reader hears the progress after ten seconds, not before', run(values, progress(1, 1000),
+    progress(2, 10999), progress(3, 11000)).bar, { done: 3, of: 4, saidAt: 11000, said: '75' }],
   ['the timers: one while starting, one while computing unsaid', [run(), run('output'), run('output', 'notice')]
     .map(pageState.timers), [{ notice: false, start: true }, { notice: true, start: false },
     { notice: false, start: false }]],
-  ['the workers: the program\'s for each run, and the sampler while it works', [run(), run('exit'),
-    run('exit', 'restart'), run(values, answer, 'exit')].map(pageState.workers), [{ program: 1, sampler: false },
-    { program: 0, sampler: false }, { program: 2, sampler: false }, { program: 0, sampler: true }]],
+  ['the program\'s worker for each run, none after it', [run(), run('exit'), run('exit', 'restart')]
+    .map(pageState.worker), [1, 0, 2]],
   ['a new start during a run is a new run', run('output', 'restart'), (state) => [state.run, state.console],
     [2, []]],
 ];
@@ -228,38 +235,102 @@ const formulaCases = [
   [[1, 1e-8, 2.718281828, 1], 100000002],
   [[1, -1.99999998, 1, -7.389056], 99999999],
   [[1, -1.5, -1, -10], 4],                // flips, growing: -1, 2, -4, 8, -16
+  [[1, 1e-17, 10, 1], 230258509299404540],  // on paper, where C1 + C2 rounds to C1: ln 10 / 1e-17
 ];
+
+// Runs as the program reports them, with the voltages its discharges passed through.
+const runOf = (values, kind, count, points, proof = '') => ({ values, limit: 2147483647,
+  answer: { kind, count, samples: points, proof }, date: new Date(2026, 11, 10).getTime() });
+const halving = (from, to) => Array.from({ length: to - from + 1 }, (_, i) => [from + i, 10 * 2 ** -(from + i)]);
+const readme = runOf([1e-6, 1e-6, 10, 1], 'fell', 4, samples);
+const longRun = runOf([1, 1, 10, 0.001], 'fell', 14, halving(1, 14));
+const nb = language.textsIn(words, 'nb');
+const explained = (run, first = 0) => lesson.explain(run, nb).slice(first);
+const energyOf = (sentences) => sentences.filter((sentence) => !/energi|tapt|varme/.test(sentence));
+const sp = '\u00a0';
+
 // What the panel shows of a run.
-const readme = { values: [1e-6, 1e-6, 10, 1], answer: { kind: 'fell', count: 4 },
-  samples: [[1, 5], [2, 2.5], [3, 1.25], [4, 0.625]] };
-const long = { values: [1, 1, 1, 0.001], answer: { kind: 'fell', count: 10 },
-  samples: [1, 2, 3, 4, 5, 6, 7, 8, 9, 10].map((n) => [n, 2 ** -n]) };
 const panelCases = [
-  ['the example: every discharge, and charge and energy', () => lesson.rows(readme), [
-    ['0', '10', '1e-5', '5e-5'], ['1', '5', '5e-6', '1.25e-5'], ['2', '2.5', '2.5e-6', '3.12e-6'],
-    ['3', '1.25', '1.25e-6', '7.81e-7'], ['4', '0.625', '6.25e-7', '1.95e-7']]],
-  ['a longer run: the first, dots, and the last three', () => lesson.rows(long).map((row) => row && row[1]),
-    ['1', '0.5', '0.25', '0.125', '0.0625', '0.0313', null, '0.00391', '0.00195', '9.77e-4']],
-  ['as many digits as tell neighbours apart', () => lesson.rows({ values: [1, 1e-8, 2.718281828, 1],
-    answer: { kind: 'fell', count: 2 }, samples: [[1, 2.71828180], [2, 2.7182817]] }).map((row) => row[1]),
-  ['2.71828183', '2.7182818', '2.7182817']],
-  ['where rounding parts the program and the formula', () => lesson.parting({ values: [1, 1, 8, 1],
-    answer: { kind: 'fell', count: 4 }, samples: [[3, 1], [4, 0.5]] }, 3), { n: 3, program: 1, formula: 1 }],
-  ['no parting where they agree', () => lesson.parting(readme, 4), null],
-  ['a voltage that stays', () => lesson.never({ values: [1, 0, 5, 1], samples: [[1, 5]] }), { why: 'stays', n: 1, v: 5 }],
-  ['a voltage that flips, before the samples are in', () => lesson.never({ values: [1, -2, 5, -1e300] }),
-    { why: 'flips' }],
-  ['a voltage that grows', () => lesson.never({ values: [1, -0.5, 5, 1], samples: [] }), { why: 'grows' }],
-  ['the example on linear axes, the final voltage a line', () => {
-    const { path: d, vendY, logV, logN } = lesson.chart(readme);
-    return [d, vendY, logV, logN];
-  }, ['M0,0H80V96H160V144H240V168H320V180', 172.8, false, false]],
-  ['four decades: a logarithmic voltage axis', () => lesson.chart({ values: [1, 1, 10, 0.001],
-    samples: [[1, 1], [2, 0.1], [3, 0.01], [4, 0.001]] }).logV, true],
-  ['a long run: a logarithmic n axis', () => lesson.chart({ values: [1, 1e-3, 10, 1],
-    samples: [[1, 9.99], [400, 6.7], [2303, 0.999]] }).logN, true],
-  ['a flipping voltage stays on linear axes', () => lesson.chart({ values: [1, -3, 5, -1],
-    samples: [[1, -2.5], [2, 1.25], [3, -0.625]] }).logV, false],
+  ['the example: every discharge, its charge and energy, and where the energy went', () => lesson.rows(readme), [
+    ['0', '10', '10 µC', '50 µJ', '', ''], ['1', '5', '5 µC', '12.5 µJ', '25 µJ', '12.5 µJ'],
+    ['2', '2.5', '2.5 µC', '3.13 µJ', '6.25 µJ', '3.13 µJ'], ['3', '1.25', '1.25 µC', '781 nJ', '1.56 µJ', '781 nJ'],
+    ['4', '0.625', '625 nC', '195 nJ', '391 nJ', '195 nJ']]],
+  ['a longer run: the first, dots, and the last three', () => lesson.rows(longRun).map((row) => row && row[1]),
+    ['10', '5', '2.5', '1.25', '0.625', '0.313', null, '0.00244', '0.00122', '6.1e-4']],
+  ['as many digits as tell neighbours apart', () => lesson.rows(runOf([1, 1e-8, 2.718281828, 1], 'fell', 2,
+    [[1, 2.71828180], [2, 2.7182817]])).map((row) => row[1]), ['2.71828183', '2.7182818', '2.7182817']],
+  ['a voltage just below the final voltage never shows as it', () => lesson.rows(runOf([1, 1e-9, 1, 0.5], 'fell', 2,
+    [[1, 0.5000000003], [2, 0.49999999997]])).map((row) => row[1]), ['1', '0.5000000003', '0.49999999997']],
+  ['no energy lost where a capacitance is no real one', () => lesson.rows(runOf([1, -0.5, 5, 1], 'never', 1,
+    [[1, 10]]))[1], ['1', '10', '10 C', '50 J']],
+  ['the table for a spreadsheet: a header, every point, decimal commas', () => lesson.csv(readme, nb).split('\r\n')
+    .map((line) => line.split(';').slice(0, 2).join(';')), ['\ufeffn;Spenning V1 [V]', '0;10', '1;5', '2;2,5',
+    '3;1,25', '4;0,625', '']],
+  ['its energies in full, and tabs to copy', () => lesson.tsv(readme, nb).split('\r\n')[1], '0\t10\t1e-5\t5e-5\t\t'],
+  ['the sums of the energy add up to the start\'s', () => {
+    const sums = lesson.energy(readme);
+    return Math.abs(sums.start - sums.lost - sums.thrown - sums.left) <= 1e-15 * sums.start;
+  }, true],
+  ['a count grouped in threes with no-break spaces', () => lesson.grouped(2147483647), `2${sp}147${sp}483${sp}647`],
+  ['SI prefixes, and e-notation beyond them', () => lesson.si([4.7e-6, 56.4e-6, 0, 1e-20, 2e9], 'F'),
+    ['4.7 µF', '56.4 µF', '0 F', '1e-20 F', '2 GF']],
+  ['a worksheet\'s heading: the values and the date', () => lesson.worksheet(readme, nb),
+    'C1 = 1 µF, C2 = 1 µF, V1 = 10 V, sluttspenning 1 V. 10.12.2026'],
+  ['the example explained: the factor, the formula, where the energy goes, and its sums', () => explained(readme), [
+    'Hver utladning ganger spenningen med C1 / (C1 + C2) = 0.5.',
+    'Formelen V_n = V_0 · (C1 / (C1 + C2))^n gir n = 4; programmet talte 4.',
+    nb.energy.replace('{share}', '0.5'),
+    'Etter 4 utladninger er 33.2 µJ tapt i overføringene, 16.6 µJ kastet og 195 nJ igjen i kondensator 1: '
+      + 'til sammen 50 µJ, det kondensator 1 hadde ved start.']],
+  ['C2 lost in the rounding of C1 + C2: what the computer does, and what the formula on paper gives', () => explained(
+    runOf([1, 1e-17, 10, 1], 'never', 1, [[1, 10]])).slice(0, 4), [
+    'Hver utladning ganger spenningen med C1 / (C1 + C2) = 1.',
+    'C2 = 1e-17 F er mindre enn et halvt steg mellom tallene datamaskinen kan lagre rundt C1 = 1 F (steget er '
+      + '2.22e-16 F), så den regner C1 + C2 = C1, og hver utladning ganger spenningen med nøyaktig 1. På papiret er '
+      + 'C1 / (C1 + C2) litt mindre enn 1.',
+    'Formelen V_n = V_0 · (C1 / (C1 + C2))^n gir n ≈ 2.30e+17; programmet talte uendelig.',
+    'Spenningen står stille på 10 V fra utladning 1, over sluttspenningen 1 V.']],
+  ['a voltage that comes to rest on the final voltage: equal, not over', () => energyOf(explained(
+    runOf([1, 1, 10, 0], 'never', 1079, [...halving(1, 12), [1077, 5e-324], [1078, 0], [1079, 0]]), 2)), [
+    `Spenningen står stille på 0 V fra utladning 1${sp}078. Det er lik sluttspenningen, ikke under den, og `
+      + 'programmet teller videre så lenge spenningen er lik eller over sluttspenningen.']],
+  ['a voltage that sticks on the smallest number above 0', () => energyOf(explained(runOf([1, 0.5, 1, 0], 'never',
+    1839, [[1837, 1e-323], [1838, 5e-324], [1839, 5e-324]]), 2)), [
+    `Spenningen står stille på 5e-324 V fra utladning 1${sp}838, over sluttspenningen 0 V.`,
+    '5e-324 V er det minste tallet over 0 som datamaskinen kan lagre, og 5e-324 · 0.667 ligger nærmere det enn 0, '
+      + 'så avrundingen gir 5e-324 igjen.']],
+  ['towards 0 above a negative final voltage', () => energyOf(explained(runOf([1, 1, 10, -1], 'never', 1079,
+    [[1077, 5e-324], [1078, 0], [1079, 0]]), 2)),
+  [`Spenningen står stille på 0 V fra utladning 1${sp}078, over sluttspenningen -1 V.`]],
+  ['a ratio above 1', () => explained(runOf([1, -0.5, 5, 1], 'never', 1023, [[1022, Infinity], [1023, Infinity]]), 2),
+    [nb.grows]],
+  ['a ratio below -1', () => explained(runOf([1, -1.5, 5, -1e300], 'never', 2, [[1, -10], [2, 20]]), 2),
+    [nb.flipsGrowing]],
+  ['a ratio between -1 and 0', () => explained(runOf([1, -3, 5, -3], 'never', 2, [[1, -2.5], [2, 1.25]]), 2),
+    [nb.flips]],
+  ['over the limit, counted', () => energyOf(explained(runOf([1, 1e-9, 1, 0.1], 'over', 2147483647,
+    [[2147483647, 0.11677]]), 2)), [`Programmet teller utladningene bare opp til 2${sp}147${sp}483${sp}647, det `
+    + 'største tallet telleren kan holde. Etter så mange er spenningen fortsatt 0.117 V, over sluttspenningen.']],
+  ['over the limit, by the bound on the ratio or on the doubles passed', () => ['ratio', 'doubles'].map((proof) =>
+    energyOf(explained(runOf([1, 1e-10, 10, 1], 'over', 2147483647, halving(1, 12), proof), 2))[0].split('. ')[1]),
+  [nb.overRatio, nb.overDoubles]],
+  ['no sums of the energy where a bound gave the answer', () => lesson.energy(runOf([1, 1e-10, 10, 1], 'over',
+    2147483647, halving(1, 12), 'ratio')), null],
+  ['where rounding parts the program and the formula', () => explained(runOf([1, 1, 8, 1], 'fell', 3, [[3, 0.99]]), 2)[0],
+    'Her avgjør avrundingen: etter utladning 3 har programmet 0.99 V, formelen 1 V.'],
+  ['the example\'s chart: from 0, ticks, the final voltage, and the discharge below it marked', () => {
+    const { path: d, vend, below, vTicks, nTicks, log, logN } = chart.geometry(readme);
+    return [d, vend, below, vTicks.map((t) => t.label).join(' '), nTicks.map((t) => t.label).join(' '), log, logN];
+  }, ['M0,0H80V90H160V135H240V157.5H320V168.8', { y: 162, label: '1' }, { x: 320, y: 168.8, n: 4 },
+    '0 2 4 6 8 10', '0 4', false, false]],
+  ['on demand a logarithmic voltage axis, in decades', () => {
+    const { log, vTicks } = chart.geometry(readme, { logV: true });
+    return [log, vTicks.map((t) => t.label).join(' ')];
+  }, [true, '0.1 1 10']],
+  ['a long run: a logarithmic n axis', () => chart.geometry(runOf([1, 1e-3, 10, 1], 'fell', 2303,
+    [[1, 9.99], [400, 6.7], [2303, 0.999]])).logN, true],
+  ['a voltage that flips has no logarithmic axis', () => chart.geometry(runOf([1, -3, 5, -1], 'fell', 1,
+    [[1, -2.5]]), { logV: true }).log, false],
   ['the address of a run', () => lesson.shareAddress('file:///k.html#verdier=1,2,3,4', [1e-6, 1e-6, 10, 1]),
     'file:///k.html#verdier=1e-6,1e-6,10,1'],
   ['an address\'s values, as typed', () => lesson.sharedValues('#verdier=1e-6,1e-6,10,1'), ['1e-6', '1e-6', '10', '1']],
@@ -283,7 +354,7 @@ cases('state holds', heldCases, (held, ...rest) => {
 });
 cases('failure', causeCases, (env, expected) => assert.strictEqual(pageState.failureCause(env), expected));
 cases('formula', formulaCases.map(([v, expected]) => [v.join(' '), v, expected]),
-  (v, expected) => assert.strictEqual(lesson.formulaCount(v), expected));
+  (v, expected) => assert.strictEqual(formula.count(v), expected));
 cases('panel', panelCases, (body, expected) => assert.deepStrictEqual(body(), expected));
 cases('form', formCases, ([languages, stored], expected) => assert.strictEqual(language.choose(stored, languages),
   expected));
@@ -294,5 +365,5 @@ test('every word has both forms', () => {
 });
 test('the lines of a paste, each with its line end', () => assert.deepStrictEqual(
   lineDiscipline.lines('1e-6\n1e-6\n\n1'), ['1e-6\n', '1e-6\n', '\n', '1']));
-test('a message is its type and its fields, in order', () => assert.deepStrictEqual(protocol.answer('over', 7),
-  { type: 'answer', kind: 'over', count: 7 }));
+test('a message is its type and its fields, in order', () => assert.deepStrictEqual(protocol.answer('over', 7, [], 'ratio'),
+  { type: 'answer', kind: 'over', count: 7, samples: [], proof: 'ratio' }));

@@ -1,9 +1,10 @@
 // Runs the web build of the program under node on one transcript, through the
 // page's own worker script: worker.js runs here as in the page's worker, and
 // this runner plays the page, handing over NAME.in a line at a time, each
-// line only when the program asks for more. It checks that the program
-// writes exactly NAME.out and ends with status 0.
-//   node run_transcript.cjs SITE NAME.in NAME.out
+// line only when the program asks for more, in the written form FORM (nb
+// where none is given). It checks that the program writes exactly NAME.out
+// and ends with status 0.
+//   node run_transcript.cjs SITE NAME.in NAME.out [FORM]
 // SITE is the site's folder, whose build folder holds worker.js, protocol.js
 // and the program, kondensator.js.
 'use strict';
@@ -11,7 +12,7 @@ const fs = require('fs');
 const path = require('path');
 const vm = require('vm');
 
-const [site, inputFile, expectedFile] = process.argv.slice(2);
+const [site, inputFile, expectedFile, form = 'nb'] = process.argv.slice(2);
 const index = fs.readFileSync(path.join(site, 'index.html'), 'utf8');
 const folder = path.resolve(site, index.match(/<meta name="build" content="([^"]+)">/)[1]);
 const input = fs.readFileSync(inputFile);
@@ -21,11 +22,16 @@ let offset = 0;
 const output = [];
 
 // The worker's global scope: what it posts comes here, what this posts goes to its onmessage.
-const { protocol } = require(path.join(folder, 'protocol.js'));
 const scope = {
-  importScripts: () => Object.assign(scope, { protocol, createKondensator: require(path.join(folder, 'kondensator.js')) }),
+  // The program's script exports the function that makes it; the others, objects by name.
+  importScripts: (...names) => {
+    for (const name of names) {
+      const exported = require(path.join(folder, name));
+      if (typeof exported === 'function') scope.createKondensator = exported;
+      else Object.assign(scope, exported);
+    }
+  },
   postMessage: (data) => setImmediate(() => page(data)),
-  name: '',  // the program's worker, not the one that samples for the panel
   TextDecoder,
 };
 scope.self = scope;
@@ -37,12 +43,12 @@ function toWorker(data) {
 // Up to the end of the next line, as a terminal hands it over; the end of
 // the input once there is none.
 function nextLine() {
-  if (offset === input.length) return toWorker(protocol.end());
+  if (offset === input.length) return toWorker(scope.protocol.end());
   const end = input.indexOf(10, offset);
   const lineEnd = end < 0 ? input.length : end + 1;
   const line = new Uint8Array(input.subarray(offset, lineEnd));
   offset = lineEnd;
-  return toWorker(protocol.input(line, false));
+  return toWorker(scope.protocol.input(line, false));
 }
 
 function page(message) {
@@ -68,3 +74,4 @@ function page(message) {
 }
 
 vm.runInNewContext(fs.readFileSync(path.join(folder, 'worker.js'), 'utf8'), scope, { filename: 'worker.js' });
+toWorker(scope.protocol.start(form));

@@ -1,5 +1,6 @@
 // Every transcript typed as keystrokes into the single file, opened from
-// file://, must give the console the whole output the transcript holds.
+// file://, must give the console the whole output the transcript holds, in
+// bokmål, and in nynorsk once the reader has chosen it.
 import assert from 'node:assert/strict';
 import { after, before, test } from 'node:test';
 
@@ -9,10 +10,15 @@ let shared;
 before(async () => { shared = await session(); });
 after(() => shared.browser.close());
 
-for (const name of transcriptNames()) {
-  test(`transcript ${name}`, async () => {
-    await shared.page.goto(singleFile);
-    await runTranscript(new Run(shared.page), name);
-    assert.deepEqual(shared.errors(), [], 'errors in the page');
-  });
+for (const form of ['nb', 'nn']) {
+  for (const name of transcriptNames()) {
+    test(`transcript ${name}${form === 'nn' ? ', in nynorsk' : ''}`, async () => {
+      await shared.page.goto(singleFile);
+      // The form chosen before anything is typed: the run starts again in it.
+      await shared.page.click(`#maal-${form}`);
+      await shared.page.click('#konsoll');
+      await runTranscript(new Run(shared.page), name, form);
+      assert.deepEqual(shared.errors(), [], 'errors in the page');
+    });
+  }
 }

@@ -1,8 +1,8 @@
-# The web build, compiled with emscripten: its program runs every transcript
-# under node through the page's worker script, the page's logic its tables
-# under node, and the page every transcript again in headless Chromium,
-# Firefox and WebKitGTK, typed as keystrokes, with the runs of
-# web/scenarios.json and, served from 127.0.0.1, the site's.
+# The web build, compiled with emscripten: its program runs every transcript,
+# in bokmål and nynorsk, under node through the page's worker script, the
+# page's logic its tables under node, and the page every transcript again in
+# headless Chromium, Firefox and WebKitGTK, typed as keystrokes, with the runs
+# of web/scenarios.test.mjs and, served from 127.0.0.1, the site's.
 kondensator_test_option(KONDENSATOR_WEB_TESTS web_tools "the web build under node" em-config emcc node)
 if(NOT web_tools)
   return()
@@ -33,11 +33,15 @@ set_tests_properties(web.build_number_reader PROPERTIES FIXTURES_SETUP web_read_
 add_test(NAME web.node.number_reader
   COMMAND ${KONDENSATOR_NODE} ${CMAKE_CURRENT_LIST_DIR}/read_number_test.cjs ${web_build}/web_read_number.js)
 set_tests_properties(web.node.number_reader PROPERTIES FIXTURES_REQUIRED web_read_number)
+# Each transcript in bokmål, and in nynorsk, as the page's reader may choose.
 foreach(input ${transcripts})
   get_filename_component(name ${input} NAME_WE)
   add_test(NAME web.node.transcript.${name}
     COMMAND ${KONDENSATOR_NODE} ${CMAKE_CURRENT_LIST_DIR}/run_transcript.cjs ${web_build}/site
             ${input} ${transcripts_dir}/${name}.out)
+  add_test(NAME web.node.nynorsk.${name}
+    COMMAND ${KONDENSATOR_NODE} ${CMAKE_CURRENT_LIST_DIR}/run_transcript.cjs ${web_build}/site
+            ${input} ${transcripts_dir}/nynorsk/${name}.out nn)
 endforeach()
 
 # The browsers: each needs its own programs, and all need the npm packages
