@@ -76,9 +76,10 @@ double log_ratio_magnitude(double a, double s) {
 // x d grows with x, it holds for every x in a piece once it holds at x_lo.
 // Where it holds only from the double after x_lo on, x_lo alone may stick,
 // and its discharge is carried out: for x in [1, 2) both roundings are those
-// of the double operations, ties included. So it goes for 1 - 2^-53 at x = 1,
-// the bottom piece's x_lo: x d = E_p / s there, yet a x is a double. A piece
-// where the test fails is one where the voltage may stick.
+// of the double operations, ties included; so, too, where the piece is the
+// one double x_lo. So it goes for 1 - 2^-53 at x = 1, the bottom piece's
+// x_lo: x d = E_p / s there, yet a x is a double. A piece where the test
+// fails is one where the voltage may stick.
 //
 // The walk goes from the start through the pieces the voltage must pass, in
 // the way it moves, to the last magnitude at which the loop goes on, `end`.
@@ -101,6 +102,13 @@ double log_ratio_magnitude(double a, double s) {
 // moving, so that no voltage repeats one of the two before it: the count ends
 // at the limit. The walk proves nothing where it reaches a piece in which
 // the voltage may stick, or `end`, first.
+//
+// Only the doubles the first `limit` discharges can reach matter, at most
+// `overshoot` a discharge from the start: `end` is brought that near first.
+// A count past the limit to there is one past the limit to any farther end.
+// So where the ratio is no double and a piece's test fails only at some
+// doubles far from the start, as it does where x d is near E_p / s + E_q,
+// the pieces the voltage cannot reach take no part.
 //
 // The range: magnitudes at which every sign the voltage takes is at or above
 // vend, kept 2^-38 of themselves inside the normal range, so that with
@@ -155,7 +163,7 @@ public:
         const double quotient_error = exact_quotients_ ? 0.0 : grows_ && leaves ? 1.0 : 0.5;
         const double most = up(up(x_hi * 0x1p52 * d_) + up(product_error * 0x1p52 / s_) + quotient_error);
         const bool sure = moves_from(x_lo, product_error) ||
-                          (moves_from(std::nextafter(x_lo, 2.0), product_error) && moves(x_lo));
+                          ((x_lo == x_hi || moves_from(std::nextafter(x_lo, 2.0), product_error)) && moves(x_lo));
         return {most, sure};
     }
 
@@ -196,6 +204,9 @@ private:
 std::uint64_t fewest_discharges(const Moves& moves, std::uint64_t start, std::uint64_t end, std::uint64_t limit) {
     const bool grows = moves.grows();
     const std::uint64_t overshoot = moves.overshoot();
+    // Only the doubles `limit` discharges can reach need to be sure to move.
+    const std::uint64_t reachable = (limit + 2) * overshoot;
+    end = grows ? std::min(end, start + reachable) : std::max(end, start - std::min(start, reachable));
     std::uint64_t count = 0;
     std::uint64_t entry = start;  // the voltage enters the piece here or beyond
     std::uint64_t reach = start;  // and here at most, where the discharges in it start
