@@ -6,9 +6,13 @@
 // compiler, which gives the same bits, only more slowly.
 
 #include <bit>
+#include <charconv>
 #include <cfloat>
 #include <cstdint>
+#include <cstdlib>
 #include <limits>
+#include <string>
+#include <system_error>
 #include <version>
 
 // The discharges are exact only where every double operation rounds once to
@@ -45,12 +49,6 @@ static_assert(std::numeric_limits<double>::is_iec559 && FLT_EVAL_METHOD == 0,
 #define KONDENSATOR_OUT_OF_LINE
 #endif
 
-// KONDENSATOR_DOUBLE_FROM_CHARS: the C++ library reads doubles with
-// std::from_chars. The one of the WebAssembly build does not.
-#if defined(__cpp_lib_to_chars)
-#define KONDENSATOR_DOUBLE_FROM_CHARS 1
-#endif
-
 namespace kondensator {
 
 // The bits of a double and back. std::bit_cast where the C++ library has it;
@@ -67,6 +65,23 @@ constexpr double from_bits(std::uint64_t x) {
     return std::bit_cast<double>(x);
 #else
     return __builtin_bit_cast(double, x);
+#endif
+}
+
+// The double nearest to plain digits and a decimal exponent, such as
+// "123e-5", ties to even; `beyond` where that lies beyond the double range.
+// std::from_chars where the C++ library reads doubles with it. The one of the
+// WebAssembly build does not; there the C library's strtod, which rounds
+// correctly too, beyond the range to infinity and below it to the nearest
+// subnormal or zero. Its decimal point is the full stop, in the "C" locale
+// the program never leaves.
+inline double nearest_double(const std::string& text, [[maybe_unused]] double beyond) {
+#if defined(__cpp_lib_to_chars)
+    double magnitude = 0.0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), magnitude);
+    return error == std::errc::result_out_of_range ? beyond : magnitude;
+#else
+    return std::strtod(text.c_str(), nullptr);
 #endif
 }
 

@@ -15,11 +15,8 @@ namespace kondensator {
 
 namespace {
 
-// A fast loop returns after at most this many discharges, and is called again.
-// An engine that compiles in tiers, as browsers do WebAssembly, starts a
-// function in code that is quick to make and puts its optimised code to use
-// only from the next call on: a run of 2^31 discharges in one call would keep
-// to the first. A return costs nanoseconds in some 10^-4 seconds of discharges.
+// A fast loop returns after at most this many discharges, and is called
+// again, for engines that compile in tiers: claim 25 of doc/discharge.md.
 constexpr std::int32_t kDischargesPerCall = 1 << 16;
 
 LoopState run_fast_discharges(LoopState state, const Discharger& discharger, double vend, std::int32_t limit,
@@ -42,15 +39,11 @@ DischargeKernel fastest_discharge_kernel() noexcept {
     return fma_in_hardware() ? DischargeKernel::fma : DischargeKernel::plain;
 }
 
-// Each discharge depends on the voltage alone, through a monotonic function
-// of its magnitude, so a voltage that never falls below vend ends up
-// repeating: a discharge leaves it where it was, or (when c1 / (c1 + c2) is
-// negative) where it was two discharges back. Seeing that is enough to know
-// the loop would run for ever.
-//
-// The fast loops go as far as they can vouch for; where one stops without a
-// discharge done, the exact step takes the next one. Between those, a long
-// run says how far it has come.
+// A voltage that never falls below vend ends up repeating one of the two
+// before it (claim 5 of doc/discharge.md). The fast loops go as far as they
+// can vouch for; where one stops without a discharge done, the exact step
+// takes the next one (claim 25). Between those, a long run says how far it
+// has come.
 DischargeRunner::DischargeRunner(double c1, double c2, double v1, double vend, DischargeKernel kernel,
                                  Progress* progress) noexcept
     : discharger_(c1, c2),

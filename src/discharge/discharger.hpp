@@ -18,15 +18,11 @@ public:
         return ((c1_ * WideFloat::from_double(v) + charge2_) / sum_).to_double();
     }
 
-    // Scaling c1 and c1 + c2 by the same power of two changes neither the
-    // rounded product nor the rounded quotient, so the scaled operands are
-    // picked to keep the sum near 1: 0.5 <= |scaled_sum| < 1, and scaled_c1
-    // is a normal double. A discharge is then scaled_c1 * v / scaled_sum in
-    // plain double arithmetic whenever the product and the quotient are
-    // normal doubles (the empty capacitor adds only a zero to a nonzero
-    // product). Without such a pair (a capacitance that is zero, infinite or
-    // not a number, or a ratio beyond the double range) only the exact step
-    // discharges.
+    // c1 and c1 + c2 scaled by one power of two so that
+    // 0.5 <= |scaled_sum| < 1, with scaled_c1 a normal double: a discharge
+    // is then scaled_c1 * v / scaled_sum in plain double arithmetic wherever
+    // the product and the quotient are normal (claim 4 of doc/discharge.md).
+    // Without such a pair only the exact step discharges.
     [[nodiscard]] bool has_scaled_operands() const noexcept { return scaled_c1_ != 0.0; }
     [[nodiscard]] double scaled_c1() const noexcept { return scaled_c1_; }
     [[nodiscard]] double scaled_sum() const noexcept { return scaled_sum_; }

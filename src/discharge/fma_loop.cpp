@@ -19,26 +19,9 @@ namespace {
 constexpr std::uint64_t kMagnitude = ~(std::uint64_t{1} << 63);
 constexpr std::uint64_t kExponentField = std::uint64_t{0x7ff} << 52;
 
-// The divisor s is the same in every discharge, so 1/s is prepared once as a
-// double-word zh + zl, after Brisebarre, Muller and Raina, "Accelerating
-// correctly rounded floating-point division when the divisor is known in
-// advance" (IEEE Transactions on Computers 53(8), 2004). A discharge forms
-// the product p = RN(a u), and the quotient q = RN(p * zh + u * w) with
-// w = RN(a * zl): the correction u * w depends on u alone, so one multiply
-// and one FMA lie on the chain from one voltage to the next.
-//
-// Why a quotient that passes the check is RN(p / s). The check FMA gives
-// RN(p - q * s). Let g be the gap between q and the double just below it; the
-// gap above q is g or 2g, so every real number within less than g/2 of q
-// rounds to q. h = (g/2) s is computed exactly: a power of two times s, and a
-// normal double for q >= 2^-960. Rounding is monotonic and h is a double, so
-// |RN(p - q s)| < h implies |p - q s| < h, that is |p/s - q| < g/2, and
-// q = RN(p/s). Then p > s (q - g/2) is normal too, so it is the 53-bit
-// product of the exact step, and q its 53-bit quotient. How q was formed
-// decides only how often the check passes, never whether a quotient that
-// passed is right: zh + zl is 1/s to about 2^-106 and u * w is p * zl to about
-// 2^-52 of itself, so p * zh + u * w is p/s to a few units of 2^-105 of
-// itself, and q misses RN(p/s) only when p/s lies that close to a midpoint.
+// 1/s prepared once as a double-word zh + zl, so that one multiply and one
+// FMA lie on the chain (claim 12 of doc/discharge.md), and every quotient
+// proved by the check FMA (claim 11).
 struct Reciprocal {
     double c1;          // a
     double divisor;     // s, in [0.5, 1)
@@ -55,12 +38,8 @@ struct Reciprocal {
     }
 };
 
-// For a q of at least 2^-960: the bits of h = (g/2) s, where g is the gap
-// between q and the double x just below it. With 2^E <= x < 2^(E+1), g is
-// 2^(E-52) and h is 2^E times s * 2^-53. Multiplying by a power of two adds to
-// the exponent field (here the field of x, less that of 1.0, which the scale
-// holds already), so this stays in the integer unit, away from the
-// floating-point units.
+// For a q of at least 2^-960: the bits of h = (g/2) s, g the gap below q,
+// from the exponent field alone, in the integer unit (claim 13).
 FMA_PIECE std::uint64_t half_gap_times_divisor(std::uint64_t q_bits, std::uint64_t half_gap_scale) {
     return ((q_bits - 1) & kExponentField) + half_gap_scale;
 }
@@ -70,38 +49,6 @@ struct Step {
     double product;   // p
     double quotient;  // q
     double next;      // the chain value of q
-};
-
-// Subnormal voltages: the exact step rounds the 53-bit quotient once more, to
-// the grid of 2^-1074. Scaled by 2^1022, the subnormals become the multiples
-// of G = 2^-52 in [0, 1), and the chain value is x = 1 + scaled magnitude,
-// held exactly: [1, 2) is the binade whose ulp is G. So:
-// - RN(q + 1) is 1 plus q rounded to a multiple of G, ties to even, for
-//   0 < q < 1 - G/2 (1 is an even multiple of G); a larger q gives 2 or more,
-//   which the range refuses. That is the exact step's second rounding.
-// - fma(m, x, -m) is RN(m (x - 1)), rounded once: m * 1 is exact. So the
-//   products of the scaled magnitude come from x directly, and the chain is
-//   an FMA, an FMA and an addition.
-// - a chain value of at least 1 + G means a quotient above G/2 = 2^-53, far
-//   above 2^-960, so the range vouches for the check.
-// - the chain values stay below 2, so no hardware operation is subnormal.
-struct SubnormalDomain : SubnormalMagnitudes {
-    static constexpr int kScale = 1022;
-    static constexpr double kOne = 1.0;
-
-    [[nodiscard]] static double chain_value(double magnitude) { return kOne + std::ldexp(magnitude, kScale); }
-    [[nodiscard]] static double magnitude(double chain_value) { return std::ldexp(chain_value - kOne, -kScale); }
-
-    // The FMA overwrites one of its operands. A copy of m made anew for
-    // each x is one it may overwrite, so that x keeps its register for the
-    // other product; GCC would otherwise copy x, on the chain.
-    FMA_PIECE double times(double m, double x) const {
-        double factor = m;
-        hold_until(factor, x);
-        return std::fma(factor, x, -m);
-    }
-    FMA_PIECE double next(double quotient) const { return quotient + kOne; }
-    static constexpr bool kNextIsQuotient = false;
 };
 
 template <LoopDomain Domain>

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "discharge/discharger.hpp"
+#include "discharge/domains.hpp"
 #include "discharge/loops.hpp"
 #include "discharge/wide_float.hpp"
 #include "discharge/window.hpp"
@@ -17,28 +18,17 @@
 
 namespace kondensator::loops {
 
-// The fast loops.
-//
-// They work on magnitudes. With a = |scaled c1|, s = |scaled sum| and u = |v|,
-// a discharge gives |v'| = RN(RN(a u) / s), since rounding to nearest is
-// symmetric about zero, and v' has the sign of v where c1 / (c1 + c2) > 0 and
-// the other sign where it is negative. The magnitudes therefore follow one
-// increasing function of the magnitude, whichever way the signs go: they move
-// in one direction, and a voltage can repeat one of the two before it only
-// once the magnitude stays where it is. The loops stop there, and the exact
-// step decides.
-//
-// A loop carries a chain value x, from which each discharge is computed, and
-// stops before the first discharge it cannot vouch for. The pieces:
-// - a domain maps the magnitudes of one range onto chain values (a power of
-//   two scales them, or the grid of the subnormals is laid over them) and
-//   says how a discharge goes from one chain value to the next;
-// - the swings say which signs the coming voltages take, and so which
-//   magnitudes keep them at or above vend;
+// The fast loops work on magnitudes, which follow one increasing function
+// whichever way the signs go (claim 5 of doc/discharge.md). A loop carries a
+// chain value x, from which each discharge is computed, and stops before the
+// first discharge it cannot vouch for (claim 25). The pieces:
+// - a domain maps the magnitudes of one range onto chain values and says
+//   how a discharge goes from one chain value to the next (domains.hpp);
+// - the swings say which magnitudes keep the voltages at or above vend;
 // - a range of bit patterns holds the chain values the loop may go to, and
-//   says which way they move;
+//   says which way they move (claim 7);
 // - in the FMA loop, the quotient check proves each quotient equal to the
-//   exact step's; a divide needs none.
+//   exact step's (claim 11); a divide needs none.
 
 // A domain: how the magnitudes of one range map onto chain values, and how a
 // discharge goes from one chain value x to the next: next(times(a, x) / s),
@@ -55,18 +45,9 @@ concept LoopDomain = std::copyable<Domain> && requires(const Domain domain, doub
     { Domain::kNextIsQuotient } -> std::convertible_to<bool>;
 };
 
-// The chain values a loop may go to, an interval of bit patterns (the chain
-// values are positive, and positive doubles are ordered as their bits), and
-// the way their magnitudes move: down where |c1 / (c1 + c2)| < 1, up where it
-// is larger. A loop vouches for a discharge only where the chain value's
-// distance from the end it moves towards falls. One unsigned comparison then
-// says both that the value lies in the interval and that it moved: the
-// distances of all the values of a segment differ, so no voltage repeats one
-// of the two before it. A move the other way is never vouched for; it leaves
-// the discharge to the exact step, which is only slower. Where the magnitudes
-// fall that never happens: with a < s, s - a is at least an ulp of a, more
-// than 2^-53 a, while rounding moves a u by at most 2^-53 a u, so
-// RN(a u) < s u, and the quotient is at most u.
+// The chain values a loop may go to, an interval of bit patterns, and the
+// way their magnitudes move: one unsigned comparison of a distance says both
+// that a value lies in the interval and that it moved (claim 7).
 struct ChainRange {
     std::uint64_t towards;   // 0 where the magnitudes fall, all ones where they grow
     std::uint64_t end;       // the lowest bits where they fall; the complement of the highest where they grow
@@ -125,34 +106,6 @@ LoopState run_in_domain(const LoopState& state, const Discharger& discharger, co
     };
     return {voltage(last_bits, segment.done), voltage(before_bits, segment.done - 1), state.count + segment.done};
 }
-
-// Normal voltages, scaled by 2^K. A power of two scales the product and the
-// quotient exactly, so the scaled chain rounds exactly as the exact step does
-// while the scaled quotient is at least 2^-960 (for the FMA loop's check) and
-// at most the largest double, and the unscaled one is normal (not rounded
-// again). With 0.5 <= s < 1, the product is then normal too.
-struct ScaledDomain {
-    int scale;  // K
-
-    // Small voltages run scaled, so that a loop can take them down to the
-    // smallest normal, and up to 2^512.
-    static ScaledDomain for_voltage(double magnitude) { return {magnitude < 0x1p-512 ? 512 : 0}; }
-
-    [[nodiscard]] Magnitudes magnitudes() const {
-        return {std::max(DBL_MIN, std::ldexp(0x1p-960, -scale)), std::ldexp(DBL_MAX, -scale)};
-    }
-    [[nodiscard]] double chain_value(double magnitude) const { return std::ldexp(magnitude, scale); }
-    [[nodiscard]] double magnitude(double chain_value) const { return std::ldexp(chain_value, -scale); }
-
-    [[nodiscard]] double times(double m, double x) const { return m * x; }
-    [[nodiscard]] double next(double quotient) const { return quotient; }
-    static constexpr bool kNextIsQuotient = true;
-};
-
-// The subnormal magnitudes, which both loops lay a grid over, each its own way.
-struct SubnormalMagnitudes {
-    [[nodiscard]] static Magnitudes magnitudes() { return {kSubnormalSpacing, DBL_MIN - kSubnormalSpacing}; }
-};
 
 // A loop from the state, in the domain of its voltage: the loop's segment
 // for subnormal voltages, or for normal ones, scaled. Nothing where the loops

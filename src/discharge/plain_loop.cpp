@@ -11,32 +11,6 @@ namespace kondensator {
 namespace loops {
 namespace {
 
-// Subnormal voltages in plain arithmetic. The exact step rounds the 53-bit
-// quotient once more, to the grid of 2^-1074. Scaled by 2^1074 the subnormal
-// magnitudes become the integers 1 to 2^52 - 1, held exactly, and the chain
-// value x is that integer. So, with P = RN(a x) and Q = RN(P / s):
-// - where Q >= 1/2, P > Q s / 2 >= 1/8: the scaled product and quotient are
-//   normal, and being a power of two away from the exact step's, they are
-//   its 53-bit product and quotient scaled;
-// - for 0 <= Q <= 2^52, Q + 2^52 lies in [2^52, 2^53], where the doubles are
-//   the integers, so RN(Q + 2^52) is 2^52 plus Q rounded to an integer, ties
-//   to even (2^52 is even), and subtracting 2^52 again is exact. That is the
-//   exact step's second rounding;
-// - the range holds the integers 1 to 2^52 - 1, so a chain value in it came
-//   from 1/2 <= Q < 2^52 - 1/2, where all of the above holds. An infinite or
-//   larger Q leaves the range.
-struct GridDomain : SubnormalMagnitudes {
-    static constexpr int kScale = 1074;
-    static constexpr double kUnit = 0x1p52;  // where the doubles are the integers
-
-    [[nodiscard]] static double chain_value(double magnitude) { return std::ldexp(magnitude, kScale); }
-    [[nodiscard]] static double magnitude(double chain_value) { return std::ldexp(chain_value, -kScale); }
-
-    [[nodiscard]] double times(double m, double x) const { return m * x; }
-    [[nodiscard]] double next(double quotient) const { return (quotient + kUnit) - kUnit; }
-    static constexpr bool kNextIsQuotient = false;
-};
-
 // The plain loop: a multiply and a divide on the dependency chain, and the
 // checks off it, on the chain value's bits. limit > 0.
 template <LoopDomain Domain>

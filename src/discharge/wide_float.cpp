@@ -33,16 +33,12 @@ double WideFloat::to_double() const noexcept {
     if (exponent_ >= kMinNormalExponent) {
         return std::ldexp(significand_, exponent_);  // exact
     }
-    // Subnormal: count the result in units of the smallest subnormal, round
-    // that count to an integer (ties to even), and scale back. Both scalings
-    // are exact whenever the count could round to anything but zero.
+    // Subnormal: rounded once more onto the grid of 2^-1074, claim 3.
     const double units = std::ldexp(significand_, exponent_ - kSubnormalSpacingExponent);
     return std::ldexp(std::nearbyint(units), kSubnormalSpacingExponent);
 }
 
-// The significands lie in [0.5, 1), so their product lies in [0.25, 1) and
-// their quotient in (0.5, 2): well inside the normal range, where the double
-// operation is the correctly rounded 53-bit result.
+// Products and quotients of significands are normal and rounded once: claim 2.
 WideFloat operator*(WideFloat a, WideFloat b) noexcept {
     if (a.is_special() || b.is_special()) {
         return WideFloat::special(a.significand_ * b.significand_);
@@ -57,11 +53,7 @@ WideFloat operator/(WideFloat a, WideFloat b) noexcept {
     return WideFloat::normalized(a.significand_ / b.significand_, a.exponent_ - b.exponent_);
 }
 
-// The smaller operand is aligned to the larger one's exponent. When it is
-// shifted so far that it underflows, it lies far below half a unit in the last
-// place of the larger one and cannot change the rounded sum, lost bits or not.
-// A sum that cancels is exact (it is a multiple of 2^-54 at the least), and an
-// exact zero comes out as +0, as round-to-nearest requires.
+// The smaller operand is aligned to the larger one's exponent: claim 2.
 WideFloat operator+(WideFloat a, WideFloat b) noexcept {
     if (a.is_finite_nonzero() && b.is_finite_nonzero()) {
         const int exponent = std::max(a.exponent_, b.exponent_);

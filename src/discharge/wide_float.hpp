@@ -3,13 +3,12 @@
 // Arithmetic on doubles whose intermediate results keep a 53-bit significand
 // but an exponent that cannot overflow or underflow.
 //
-// Rounding model: every operation (multiply, add, divide) rounds its exact
-// result once to 53 significant bits, to nearest with ties to even, with an
-// unbounded exponent; to_double() then converts to the double format, giving
-// an infinity beyond its range and rounding a subnormal result once more.
-// This is what an x87 unit computes with its precision control set to 53 bits,
-// but it is built from ordinary double operations on significands scaled into
-// [0.5, 1), so every compiler and platform gives the same bits.
+// Rounding model (claim 1 of doc/discharge.md): every operation rounds its
+// exact result once to 53 significant bits, to nearest with ties to even,
+// with an unbounded exponent; to_double() then converts to the double format,
+// rounding a subnormal result once more. Built from ordinary double
+// operations on significands in [0.5, 1), so every platform gives the same
+// bits: claim 2.
 
 namespace kondensator {
 
