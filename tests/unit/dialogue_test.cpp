@@ -54,6 +54,7 @@ TEST(Dialogue, TranscriptsAndWhatTheClosingWaitConsumes) {
         {"1 2 n\nab", "ukjent (kapasitans kondensator 2 har 'n' etter tallet; bruk e-9 for nano)", "b"},
         {"1 1 5pF\n", "ukjent (spenning kondensator 1 har 'p' rett etter tallet; bruk e-12 for piko)", ""},
         {"1 1 2MV\n", "ukjent (spenning kondensator 1 har 'M' rett etter tallet; bruk e6 for mega)", ""},
+        {"4mA\n", "ukjent (kapasitans kondensator 1 har 'm' rett etter tallet)", ""},  // a word, not a prefix
         {"4.7\xb5\n", "ukjent (kapasitans kondensator 1 har mikrotegnet rett etter tallet; bruk e-6 for mikro)", ""},
         {"4.7\xe6" "F\n", "ukjent (kapasitans kondensator 1 har mikrotegnet rett etter tallet; bruk e-6 for mikro)", ""},
         {"4.7 \xce\xbc\n", "ukjent (kapasitans kondensator 1 har mikrotegnet etter tallet; bruk e-6 for mikro)", ""},

@@ -141,7 +141,9 @@ TEST(DischargeBound, BoundaryOfTheLimit) {
                           // c1 / (c1 + c2) one ulp below 1: one double a discharge.
                           {1, 2.3e-16, 1 + 1000 * 0x1p-52, 1 - 1000 * 0x1p-53, 1501},  // across 1
                           {1, 2.3e-16, 1 + 50000 * 0x1p-52, 1, 50001},
-                          {0.7, 1.1102230246251565e-16, 10, 10 - 1000 * 0x1p-49, 1001}};  // no double ratio
+                          {0.7, 1.1102230246251565e-16, 10, 10 - 1000 * 0x1p-49, 1001},  // no double ratio
+                          // 10^8 discharges, each within 2^-53 of ln(1 + 1e-9): the budget's 3 u a discharge tells.
+                          {1, 1e-9, 1, 0.90483741149938002, 100000000}};
     for (const Case& t : cases) {
         for (const std::int32_t limit : {t.count - 1, t.count, t.count + 1}) {
             const DischargeCount expected = limit < t.count
@@ -179,6 +181,7 @@ TEST(DischargeBound, FarBeyondTheLimitWithRatiosNearOne) {
         {0.7, -1.3999999999999997, 1.3, -10},                    // sign flips, growing
         {1.7, -3.4000000000000004, 10, -20},                     // sign flips, shrinking
         {6.5328453295225317e-302, -1.3065690659045061e-301, 1.3, -10},     // and scaled
+        {0.7, -1.1102230246251565e-16, 1.3, 1.3},                // growth from vend itself
     };
     for (const Input& in : inputs) {
         EXPECT_TRUE(bounds_prove_limit_reached(in.c1, in.c2, in.v1, in.vend, kondensator::kMaxDischarges))
