@@ -1,7 +1,6 @@
-# Installing, and the packages cpack makes: a .deb on Linux, a .zip for Windows,
-# and a source tarball (cpack --config CPackSourceConfig.cmake).
+# Installing, and the packages cpack makes: a .deb on Linux, a .zip for
+# Windows; and the source tarball, from git.
 include(GNUInstallDirs)
-include(${CMAKE_CURRENT_LIST_DIR}/regex_escape.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/release_date.cmake)
 # The sizes of the icon in the hicolor theme, for the menu entry of a Linux desktop.
 set(hicolor_sizes 16 32 48 64 128 256)
@@ -134,27 +133,23 @@ else()
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 endif()
 
-# The source tarball, kondensator-VERSION.tar.gz: the tree as the repository
-# holds it. From a git checkout that is what git tracks (see
-# cpack_project_config.cmake.in); elsewhere, the tree without build folders
-# (by their usual names, any folder holding a CMake cache when this is
-# configured, and CMake's own outputs), version control or editor files, or
-# the npm packages the web tests install.
-set(CPACK_SOURCE_GENERATOR TGZ)
-set(CPACK_SOURCE_PACKAGE_FILE_NAME ${PROJECT_NAME}-${PROJECT_VERSION})
-kondensator_escape_for_regex("${PROJECT_SOURCE_DIR}" source_root)
-set(CPACK_SOURCE_IGNORE_FILES
-  "^${source_root}/build[^/]*/" "^${source_root}/_CPack_Packages/"
-  "/CMakeFiles/" "/CMakeCache\\.txt$" "/Testing/"
-  "/\\.git/" "/\\.git$" "/\\.svn/" "/\\.hg/"
-  "~$" "/#[^/]*#$" "/\\.#" "\\.sw[a-p]$" "\\.orig$" "\\.rej$" "\\.bak$" "/\\.DS_Store$"
-  "/\\.vscode/" "/\\.idea/" "/\\.cache/" "/compile_commands\\.json$" "/node_modules/")
-file(GLOB caches LIST_DIRECTORIES false "${PROJECT_SOURCE_DIR}/*/CMakeCache.txt")
-foreach(cache ${caches})
-  get_filename_component(folder ${cache} DIRECTORY)
-  kondensator_escape_for_regex("${folder}" folder)
-  list(APPEND CPACK_SOURCE_IGNORE_FILES "^${folder}/")
-endforeach()
+# The source tarball, kondensator-VERSION.tar.gz: the commit checked out, as
+# git holds it, with the commit's time on every file (cmake --build build
+# --target source_tarball). Changes not yet committed are not in it.
+find_package(Git QUIET)
+set(source_tarball ${PROJECT_BINARY_DIR}/${PROJECT_NAME}-${PROJECT_VERSION}.tar.gz)
+if(GIT_EXECUTABLE AND EXISTS ${PROJECT_SOURCE_DIR}/.git)
+  add_custom_target(source_tarball
+    COMMAND ${GIT_EXECUTABLE} -C ${PROJECT_SOURCE_DIR} archive --format=tar.gz
+            --prefix=${PROJECT_NAME}-${PROJECT_VERSION}/ -o ${source_tarball} HEAD
+    VERBATIM)
+else()
+  add_custom_target(source_tarball
+    COMMAND ${CMAKE_COMMAND} -E echo "The source tarball is made by git archive, from a git checkout:"
+            "${PROJECT_SOURCE_DIR} is none, or git is not installed."
+    COMMAND ${CMAKE_COMMAND} -E false
+    VERBATIM)
+endif()
 include(CPack)
 
 # The Windows Installer package, kondensator-VERSION-x64.msi, for the schools'

@@ -1,71 +1,34 @@
 # Makes the source tarball kondensator-VERSION.tar.gz of the build BUILD of the
-# sources SOURCE and checks it: it holds the sources, tests and documents below
-# kondensator-VERSION/, and no build folders, version control or editor files;
-# from a git checkout (with GIT), what git tracks and nothing else. Unpacked,
-# with such folders and files added, it builds and runs a transcript with the
-# run command of the README (README), installs what that built, and makes the
-# same tarball again, byte for byte.
+# git checkout SOURCE (with GIT) and checks it: what the commit checked out
+# holds, below kondensator-VERSION/, the same bytes in any time zone.
+# Unpacked, it builds and runs a transcript with the run command of the README
+# (README), installs what that built, and says clearly that it makes no
+# tarball itself, being no git checkout.
 cmake_minimum_required(VERSION 3.20)
 include(${CMAKE_CURRENT_LIST_DIR}/same_bytes.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/run.cmake)
 set(name kondensator-${VERSION})
+set(tarball ${BUILD}/${name}.tar.gz)
 
-# The files in the source tarball of BUILD, without the top folder; and the tarball.
-function(make_source_tarball build files_variable tarball_variable)
-  file(REMOVE ${build}/${name}.tar.gz)
-  kondensator_run(${CMAKE_CPACK_COMMAND} --config CPackSourceConfig.cmake WORKING_DIRECTORY ${build} OUTPUT log)
-  set(tarball ${build}/${name}.tar.gz)
-  if(NOT EXISTS ${tarball} OR log MATCHES "CMake Warning|CMake Error")
-    message(FATAL_ERROR "cpack --config CPackSourceConfig.cmake made nothing or warned in ${build}:\n${log}")
-  endif()
-  execute_process(COMMAND ${CMAKE_COMMAND} -E tar tf ${tarball} OUTPUT_VARIABLE listing)
-  string(REGEX REPLACE "\n$" "" listing "${listing}")
-  string(REPLACE "\n" ";" listing "${listing}")
-  set(files "")
-  foreach(entry ${listing})
-    if(NOT entry MATCHES "^${name}/")
-      message(FATAL_ERROR "${tarball} holds ${entry}, outside ${name}/")
-    endif()
-    if(entry MATCHES "^[^/]+/(.*[^/])$")  # a file, below the top folder
-      list(APPEND files "${CMAKE_MATCH_1}")
-    endif()
-  endforeach()
-  list(SORT files)
-  set(${files_variable} "${files}" PARENT_SCOPE)
-  set(${tarball_variable} ${tarball} PARENT_SCOPE)
-endfunction()
-
-# A git checkout: a stray file, which git does not track, must stay out.
-set(tracked "")
-if(GIT)
-  execute_process(COMMAND ${GIT} -C ${SOURCE} rev-parse --show-toplevel
-                  OUTPUT_VARIABLE top OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE status ERROR_QUIET)
-  if(status EQUAL 0)
-    file(REAL_PATH ${top} top)
-    file(REAL_PATH ${SOURCE} source)
-  endif()
-  if(status EQUAL 0 AND top STREQUAL source)
-    execute_process(COMMAND ${GIT} -c core.quotePath=off -C ${SOURCE} ls-files OUTPUT_VARIABLE tracked)
-    string(REGEX REPLACE "\n$" "" tracked "${tracked}")
-    string(REPLACE "\n" ";" tracked "${tracked}")
-    list(FILTER tracked EXCLUDE REGEX "^$")
-    list(SORT tracked)
-    set(stray ${SOURCE}/doc/stray-untracked-file.txt)
-    file(WRITE ${stray} "not tracked\n")
-  endif()
-endif()
-make_source_tarball(${BUILD} files tarball)
-if(stray)
-  file(REMOVE ${stray})
-  set(existing "")
-  foreach(file ${tracked})  # a tracked file deleted from the tree is not packed
-    if(EXISTS ${SOURCE}/${file})
-      list(APPEND existing ${file})
-    endif()
-  endforeach()
-  if(NOT files STREQUAL existing)
-    message(FATAL_ERROR "${tarball} does not hold exactly what git tracks:\n${files}\n---\n${existing}")
-  endif()
+# The tarball, made anew in another time zone, and its files.
+file(REMOVE ${tarball})
+kondensator_run(${CMAKE_COMMAND} --build ${BUILD} --target source_tarball)
+file(RENAME ${tarball} ${tarball}.first)
+set(ENV{TZ} XST-5:30)
+kondensator_run(${CMAKE_COMMAND} --build ${BUILD} --target source_tarball)
+unset(ENV{TZ})
+kondensator_expect_same_bytes(${tarball}.first ${tarball})
+file(REMOVE ${tarball}.first)
+execute_process(COMMAND ${CMAKE_COMMAND} -E tar tf ${tarball} OUTPUT_VARIABLE listing)
+string(REGEX MATCHALL "[^\n]+" files "${listing}")
+list(FILTER files EXCLUDE REGEX "/$")  # the folders
+list(TRANSFORM files REPLACE "^${name}/" "")
+list(SORT files)
+execute_process(COMMAND ${GIT} -c core.quotePath=off -C ${SOURCE} ls-tree -r --name-only HEAD OUTPUT_VARIABLE tracked)
+string(REGEX MATCHALL "[^\n]+" tracked "${tracked}")
+list(SORT tracked)
+if(NOT files STREQUAL tracked)
+  message(FATAL_ERROR "${tarball} does not hold exactly the commit's files:\n${files}\n---\n${tracked}")
 endif()
 foreach(required LICENSE README.md CMakeLists.txt .ci/run src/main.cpp src/icon/kondensator.ico
                  tests/CMakeLists.txt tests/transcripts/typical_session.in doc/kondensator.1.in
@@ -74,23 +37,12 @@ foreach(required LICENSE README.md CMakeLists.txt .ci/run src/main.cpp src/icon/
     message(FATAL_ERROR "${tarball} does not hold ${required}:\n${files}")
   endif()
 endforeach()
-set(unwanted "(^|/)(build[^/]*|CMakeFiles|Testing|_CPack_Packages|\\.git|\\.vscode)/|CMakeCache\\.txt$|~$|\\.sw[a-p]$|(^|/)\\.?#")
-foreach(file ${files})
-  if(file MATCHES "${unwanted}")
-    message(FATAL_ERROR "${tarball} holds ${file}")
-  endif()
-endforeach()
-
-# Unpacked, in a tree cluttered as a working tree is.
+# Unpacked, a tree that is no git checkout.
 set(work ${BUILD}/source-package-test)
 file(REMOVE_RECURSE ${work})
 file(MAKE_DIRECTORY ${work})
 execute_process(COMMAND ${CMAKE_COMMAND} -E tar xf ${tarball} WORKING_DIRECTORY ${work})
-file(GLOB tree LIST_DIRECTORIES true ${work}/*)
-foreach(clutter build-old/CMakeCache.txt build-old/kondensator out/CMakeCache.txt out/kondensator
-                .git/HEAD .vscode/settings.json src/main.cpp~ src/.main.cpp.swp "src/#main.cpp#" "src/.#main.cpp")
-  file(WRITE ${tree}/${clutter} "clutter\n")
-endforeach()
+set(tree ${work}/${name})
 
 # The README's command that builds and starts the program.
 file(STRINGS ${README} lines)
@@ -129,12 +81,11 @@ if(NOT EXISTS ${installed}/bin/kondensator OR NOT EXISTS ${installed}/share/man/
 endif()
 file(REMOVE_RECURSE ${installed})
 
-# Again from the unpacked tree, its files given other times: the same bytes.
-list(TRANSFORM files PREPEND ${tree}/ OUTPUT_VARIABLE unpacked_files)
-kondensator_another_time_and_place(${unpacked_files})
-make_source_tarball(${tree}/build files_again tarball_again)
-if(NOT files_again STREQUAL files)
-  message(FATAL_ERROR "the tarball made in the unpacked tree differs:\n${files}\n---\n${files_again}")
+# There, the tarball's target says what it needs.
+execute_process(COMMAND ${CMAKE_COMMAND} --build build --target source_tarball WORKING_DIRECTORY ${tree}
+                OUTPUT_VARIABLE output ERROR_VARIABLE errors RESULT_VARIABLE status)
+if(status EQUAL 0 OR NOT output MATCHES "made by git archive, from a git checkout")
+  message(FATAL_ERROR "source_tarball outside a git checkout did not fail clearly (${status}):\n${output}${errors}")
 endif()
-kondensator_expect_same_bytes(${tarball} ${tarball_again})
+file(REMOVE_RECURSE ${work})
 message(STATUS "${tarball}: ${files}")
