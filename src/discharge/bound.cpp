@@ -16,7 +16,8 @@ namespace {
 
 constexpr double kUnitRoundoff = 0x1p-53;  // u, claim 14
 
-// Half an ulp of the doubles in [1, 2): E_q below 2 where s is no power of two, claim 20.
+// Half an ulp of the doubles in [1, 2): E_q below 2 where s is no power of
+// two (claim 20), in the test for moving for sure (claim 21).
 constexpr double kHalfUlpOfOne = 0x1p-53;
 
 // Far above the error of evaluating the tests below, and still small enough
@@ -73,7 +74,7 @@ struct Move {
 
 class Moves {
 public:
-    // s - a is exact: a and s lie within a factor of 2 of each other.
+    // s - a is exact: a and s lie within a factor of 2 of each other (claim 15).
     Moves(double a, double s)
         : a_(a), s_(s), grows_(a > s), gap_(std::fabs(s - a)), d_(gap_ / s), exact_products_(is_power_of_two(a)),
           exact_quotients_(is_power_of_two(s)) {}
@@ -120,7 +121,8 @@ private:
 
 // The fewest discharges that take the voltage from the double with bits
 // `start` beyond the one with bits `end`, where it cannot stick on the way,
-// or fewer, where it may; counted no further than past `limit`: claim 22.
+// or fewer, where it may; counted no further than past `limit`, and no
+// farther than `limit` discharges can reach: claims 22 and 23.
 std::uint64_t fewest_discharges(const Moves& moves, std::uint64_t start, std::uint64_t end, std::uint64_t limit) {
     const bool grows = moves.grows();
     const std::uint64_t overshoot = moves.overshoot();
@@ -128,8 +130,8 @@ std::uint64_t fewest_discharges(const Moves& moves, std::uint64_t start, std::ui
     const std::uint64_t reachable = (limit + 2) * overshoot;
     end = grows ? std::min(end, start + reachable) : std::max(end, start - std::min(start, reachable));
     std::uint64_t count = 0;
-    std::uint64_t entry = start;  // the voltage enters the piece here or beyond
-    std::uint64_t reach = start;  // and here at most, where the discharges in it start
+    std::uint64_t entry = start;  // the voltage enters the piece here at the farthest
+    std::uint64_t reach = start;  // and here at the nearest, where its discharges may start
     for (;;) {
         const int piece = static_cast<int>((entry >> kPieceShift) & (kPieces - 1));
         const std::uint64_t piece_start = entry & ~(kPiece - 1);
@@ -212,7 +214,7 @@ LimitProof bound_proving_limit_reached(double c1, double c2, double v1, double v
     const double a = std::fabs(discharger.scaled_c1());
     const double s = std::fabs(discharger.scaled_sum());
     const bool flips = !discharger.keeps_sign();
-    if ((flips || v1 < 0) && !(vend < 0)) {
+    if ((flips || v1 < 0) && !(vend < 0)) {  // no negative voltage is at or above vend: claim 6
         return LimitProof::none;
     }
     if (ratios_prove_limit_reached(a, s, flips, v1, vend, limit)) return LimitProof::ratio;

@@ -27,7 +27,7 @@ struct Reciprocal {
     double divisor;     // s, in [0.5, 1)
     double high;        // zh
     double correction;  // w
-    std::uint64_t half_gap_scale;  // the bits of s * 2^-53, less those of 1.0
+    std::uint64_t half_gap_scale;  // the bits of s * 2^-53, less those of 1.0: claim 13
 
     FMA_PIECE static Reciprocal of(const Discharger& discharger) {
         const double c1 = std::fabs(discharger.scaled_c1());

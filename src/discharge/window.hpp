@@ -14,7 +14,7 @@ struct Magnitudes {
 // Which signs the coming voltages take: the sign of v1 alone, or, where
 // c1 / (c1 + c2) is negative, both in turn. The fast loops and the bounds
 // both go on only while every voltage is at or above vend, and this is what
-// that asks of the magnitudes.
+// that asks of the magnitudes: claim 6 of doc/discharge.md.
 struct Swings {
     bool positive;
     bool negative;

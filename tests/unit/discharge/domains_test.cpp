@@ -44,11 +44,14 @@ KONDENSATOR_FMA_TARGET double domain_step(const Domain& domain, double a, double
     return domain.next(domain.times(a, x) / s);
 }
 
+// Every chain value the range admits must be the exact step's own chain
+// value, bit for bit; most of the steps here must be admitted.
 template <class Domain>
 void expect_domain_is_the_exact_step(const Domain& domain, const std::vector<double>& magnitudes) {
     const auto [lowest, highest] = domain.magnitudes();
     const std::uint64_t low_bits = kondensator::bits(domain.chain_value(lowest));
     const std::uint64_t high_bits = kondensator::bits(domain.chain_value(highest));
+    std::size_t steps = 0, admitted = 0;
     for (const double m : magnitudes) {
         if (m < lowest || m > highest) continue;
         const double x = domain.chain_value(m);
@@ -57,13 +60,15 @@ void expect_domain_is_the_exact_step(const Domain& domain, const std::vector<dou
             const Discharger discharger(c1, c2);
             const double a = std::fabs(discharger.scaled_c1());
             const double s = std::fabs(discharger.scaled_sum());
-            const double next = domain_step(domain, a, s, x);
-            const std::uint64_t next_bits = kondensator::bits(next);
+            const std::uint64_t next_bits = kondensator::bits(domain_step(domain, a, s, x));
+            ++steps;
             if (next_bits < low_bits || next_bits > high_bits) continue;  // the loop stops there
-            EXPECT_EQ(domain.magnitude(next), std::fabs(discharger.exact_step(m)))
+            ++admitted;
+            EXPECT_EQ(next_bits, kondensator::bits(domain.chain_value(std::fabs(discharger.exact_step(m)))))
                 << std::hexfloat << "c1 " << c1 << ", c2 " << c2 << ", from " << m;
         }
     }
+    EXPECT_GT(admitted, steps / 2) << "of " << steps << " steps";
 }
 
 TEST(LoopDomains, ScaledVoltagesStepAsTheExactStep) {
@@ -71,9 +76,9 @@ TEST(LoopDomains, ScaledVoltagesStepAsTheExactStep) {
         const ScaledDomain domain = ScaledDomain::for_voltage(v);
         const auto [lowest, highest] = domain.magnitudes();
         SCOPED_TRACE(testing::Message() << "scale " << domain.scale);
-        // The FMA loop's check needs half an ulp of the quotient times s (at
-        // least 0.5) to be a normal double, and the largest chain value finite.
-        EXPECT_GE(std::ldexp(domain.chain_value(lowest), -53) * 0.5, DBL_MIN);
+        // The FMA loop's check needs half the gap below the quotient times s
+        // (at least 0.5) to be a normal double, and the largest chain value finite.
+        EXPECT_GE(std::ldexp(domain.chain_value(lowest), -54) * 0.5, DBL_MIN);
         EXPECT_LE(domain.chain_value(highest), DBL_MAX);
         EXPECT_GE(lowest, DBL_MIN);  // below it the exact step rounds once more
         expect_domain_is_the_exact_step(domain, around({lowest, highest, 0x1p-960, 0x1p-512, DBL_MIN, 1, 10, 0x1p511,
