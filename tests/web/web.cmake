@@ -82,7 +82,7 @@ foreach(row "chromium chrome chromium" "firefox firefox firefox-esr"
   set(environment KONDENSATOR_BROWSER=${driver} KONDENSATOR_BROWSER_PATH=${${program}} KONDENSATOR_WEB_BUILD=${web_build}
                   KONDENSATOR_TRANSCRIPTS=${transcripts_dir} KONDENSATOR_WEBDRIVER=${KONDENSATOR_WEBKITWEBDRIVER})
   foreach(run transcripts scenarios site)
-    set(command ${KONDENSATOR_NODE} --test --test-reporter=spec ${web_tests}/${run}.test.mjs)
+    set(command ${KONDENSATOR_NODE} --test ${web_tests}/${run}.test.mjs)
     if(browser STREQUAL "webkit")
       list(PREPEND command ${KONDENSATOR_XVFB_RUN} -a)
     endif()
