@@ -22,6 +22,7 @@ let server;
 before(async () => {
   shared = await session();
   server = await serve(webBuild);
+  if (browserName !== 'webkit') await shared.page.evaluateOnNewDocument(countFetches);
 });
 after(async () => {
   await shared.browser.close();
@@ -135,15 +136,55 @@ async function expectOneBuild(page, build, changed) {
   assert.equal(shown.marked, changed, 'the changed script ran');
 }
 
-// The site, loaded until its service worker controls it, and then `body`
-// with the changed build at hand; the site and the browser's caches as they
-// were afterwards.
+// Runs in the page before its own scripts: counts the page's fetches under
+// way (its check of the site's build is one) and keeps the controller its
+// last controllerchange told of, where the page starts such a check.
+function countFetches() {
+  const fetchOf = self.fetch.bind(self);
+  const done = () => { self.fetchesUnderWay -= 1; };
+  self.fetchesUnderWay = 0;
+  self.fetch = (...args) => {
+    self.fetchesUnderWay += 1;
+    return fetchOf(...args).then((response) => {
+      response.clone().arrayBuffer().then(done, done);
+      return response;
+    }, (error) => {
+      done();
+      throw error;
+    });
+  };
+  try {
+    self.controllerTold = navigator.serviceWorker.controller;
+    navigator.serviceWorker.addEventListener('controllerchange', () => {
+      self.controllerTold = navigator.serviceWorker.controller;
+    });
+  } catch (error) {
+    // A sandboxed frame has no service workers.
+  }
+}
+
+// Until the service worker of `build` controls the page, with no other on
+// its way, and the page has done checking the site's build: loading the page
+// again while it checks cuts the check short, which Firefox reports as an
+// error of the page.
+const settled = (page, build) => page.waitForFunction(async (cache) => {
+  const registration = await navigator.serviceWorker.getRegistration();
+  const { controller } = navigator.serviceWorker;
+  return registration !== undefined && registration.installing === null && registration.waiting === null
+    && controller !== null && controller === registration.active && controller === self.controllerTold
+    && await caches.has(cache) && self.fetchesUnderWay === 0;
+}, { polling: 50, timeout }, `kondensator-${build}`);
+
+// The site, loaded until its service worker controls it and the page has
+// checked its build, and then `body` with the changed build at hand; the site
+// and the browser's caches as they were afterwards.
 async function withServiceWorker(page, body) {
   const changed = changedBuild();
   try {
     await page.goto(server.url('strict', 'site/'));
-    await page.waitForFunction(() => navigator.serviceWorker.controller !== null, { polling: 50, timeout });
-    await body(changed, (await builds(page)).build);
+    const own = (await builds(page)).build;
+    await settled(page, own);
+    await body(changed, own);
   } finally {
     server.publish('site', path.join(webBuild, 'site'));
     server.setOffline(false);
@@ -167,6 +208,7 @@ if (browserName !== 'webkit') {
       await page.waitForFunction(() => document.querySelector('#konsoll > .ut') !== null, { polling: 50, timeout });
       await expectOneBuild(page, changed.build, true);
       await runTranscript(new Run(page), transcript);
+      await settled(page, changed.build);
     }));
   siteTest('a page left open runs its own build when the next arrives, and the next load shows it', (page) => {
     return withServiceWorker(page, async (changed, own) => {
@@ -178,11 +220,13 @@ if (browserName !== 'webkit') {
       await page.click('#igjen');
       await runTranscript(new Run(page), transcript);
       await expectOneBuild(page, own, false);
+      await settled(page, own);
       await page.click('#last-inn');
       await page.waitForFunction((build) => document.querySelector('meta[name="build"]').content === build
         && document.querySelector('#konsoll > .ut') !== null, { polling: 50, timeout }, changed.build);
       await expectOneBuild(page, changed.build, true);
       await runTranscript(new Run(page), transcript);
+      await settled(page, changed.build);
     });
   });
 }
