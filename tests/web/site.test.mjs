@@ -35,6 +35,8 @@ function siteTest(name, body, { errorsExpected = false } = {}) {
   test(name, async () => {
     await body(shared.page);
     await sleep(errorsExpected ? 200 : 0);  // for the errors of the run to come in while they are expected
+    if (browserName !== 'webkit') await Promise.all(shared.page.frames().map((frame) => frame.waitForFunction(
+      () => !(self.fetchesUnderWay > 0), { polling: 50, timeout })));  // the next test's load cuts no check short
     const errors = shared.errors();
     if (!errorsExpected) assert.deepEqual(errors, [], 'errors in the page');
   });
